@@ -1,0 +1,80 @@
+#include "text/Text.h"
+
+#include <gtest/gtest.h>
+
+// "\xD6\xD0" is 中, "\xCE\xC4" is 文; "\xA1\xA1" is the full-width space.
+
+TEST(FindText, FindsFromOneBasedPositionAndReportsMinusOne) {
+  EXPECT_EQ(FindText("abcabc", "abc"), 1);
+  EXPECT_EQ(FindText("abcabc", "abc", 2), 4);
+  EXPECT_EQ(FindText("abcabc", "abd"), -1);
+  EXPECT_EQ(FindText("abc", "abc", 4), -1);
+  EXPECT_EQ(FindText("", "a"), -1);
+}
+
+TEST(FindText, EmptyNeedleIsFoundOnlyInNonEmptyText) {
+  EXPECT_EQ(FindText("x", ""), 1);
+  EXPECT_EQ(FindText("", ""), -1);
+}
+
+TEST(FindText, NeverMatchesInsideDoubleByteCharacter) {
+  // "\xB0\xA1\xA1\xB0" is 啊 followed by … : the pair A1 A1 sits across the boundary.
+  EXPECT_EQ(FindText("\xB0\xA1\xA1\xB0", "\xA1\xA1"), -1);
+  // The trail byte of 中 followed by 'a' is not "\xD0" + "a" at a boundary.
+  EXPECT_EQ(FindText("\xD6\xD0" "a", "\xD0" "a"), -1);
+  EXPECT_EQ(FindText("a\xD6\xD0" "b", "\xD6\xD0"), 2);
+}
+
+TEST(FindText, IgnoringCaseFoldsOnlyAsciiLetters) {
+  EXPECT_EQ(FindText("xxUser-Agent: y", "user-agent: ", 1, LetterCase::IgnoreAscii), 3);
+  EXPECT_EQ(FindText("User-Agent", "user-agent"), -1);
+  // 0xC1 and 0xE1 differ by 0x20 but are not letters.
+  EXPECT_EQ(FindText("\xC1\xA1", "\xE1\xA1", 1, LetterCase::IgnoreAscii), -1);
+}
+
+TEST(SplitText, KeepsEmptyPiecesButNotAfterTrailingSeparator) {
+  EXPECT_EQ(SplitText("a;;b", ";"), (TextList{"a", "", "b"}));
+  EXPECT_EQ(SplitText("a;b;", ";"), (TextList{"a", "b"}));
+  EXPECT_EQ(SplitText(";", ";"), (TextList{""}));
+  EXPECT_EQ(SplitText("", ";"), TextList{});
+  EXPECT_EQ(SplitText("a\r\nb\r\n\r\n", "\r\n"), (TextList{"a", "b", ""}));
+}
+
+TEST(SplitText, DoesNotSplitInsideDoubleByteCharacter) {
+  // "\xD6\x3B" is not a real separator position: 0x3B is the trail of a lead byte.
+  EXPECT_EQ(SplitText("\xD6\x3B;x", ";"), (TextList{"\xD6\x3B", "x"}));
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceWithoutOverlap) {
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAll("1?2?3", "?", ""), "123");
+  EXPECT_EQ(ReplaceAll("set-cookie: a\r\nSET-COOKIE: b", "Set-Cookie", "Set-Cookie", LetterCase::IgnoreAscii),
+            "Set-Cookie: a\r\nSet-Cookie: b");
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+TEST(ReplaceAll, QuoteTokenIsReplacedOnlyAtCharacterBoundaries) {
+  const Text token = "#\xD2\xFD\xBA\xC5";  // #引号
+  EXPECT_EQ(ReplaceAll("a=" + token + "x" + token, token, "\""), "a=\"x\"");
+}
+
+TEST(Spaces, TrimAndRemoveHandleAsciiAndFullWidthSpaces) {
+  EXPECT_EQ(TrimSpaces("  a b \xA1\xA1"), "a b");
+  EXPECT_EQ(TrimSpaces("\xA1\xA1\xD6\xD0 "), "\xD6\xD0");
+  EXPECT_EQ(TrimSpaces("   "), "");
+  EXPECT_EQ(TrimSpaces("\ta\t"), "\ta\t");  // tabs are not spaces
+  EXPECT_EQ(RemoveSpaces("x = hello\xA1\xA1world"), "x=helloworld");
+}
+
+TEST(Spaces, TrailingFullWidthSpaceIsNotTakenFromACharacter) {
+  // "\xB0\xA1" is 啊; the following "\xA1\xA1" is a full-width space.
+  EXPECT_EQ(TrimSpaces("\xB0\xA1\xA1\xA1"), "\xB0\xA1");
+  // "\xC4\xA1\xA1\xB0" is two characters, neither a space.
+  EXPECT_EQ(TrimSpaces("\xC4\xA1\xA1\xB0"), "\xC4\xA1\xA1\xB0");
+}
+
+TEST(DecimalText, HasNoLeadingZerosOrSpaces) {
+  EXPECT_EQ(DecimalText(0), "0");
+  EXPECT_EQ(DecimalText(-17), "-17");
+  EXPECT_EQ(DecimalText(785133323), "785133323");
+}

@@ -1,0 +1,34 @@
+#include "text/CodePage936.h"
+
+#include <windows.h>
+
+#include "ui/system/SystemFunction.h"
+
+namespace {
+
+constexpr UINT kCodePage936 = 936;
+
+SystemFunction<decltype(&::MultiByteToWideChar)> multiByteToWideChar{"kernel32.dll", "MultiByteToWideChar"};
+SystemFunction<decltype(&::WideCharToMultiByte)> wideCharToMultiByte{"kernel32.dll", "WideCharToMultiByte"};
+
+}  // namespace
+
+std::wstring TextToUtf16(TextView text) {
+  text = text.substr(0, text.find('\0'));  // a text ends at its first zero byte
+  if (text.empty()) return {};
+  int count = multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(count > 0 ? count : 0), L'\0');
+  if (count > 0) multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), wide.data(), count);
+  return wide;
+}
+
+Text Utf16ToText(const wchar_t* characters, int count) {
+  if (!characters) return {};
+  int length = 0;
+  while ((count < 0 || length < count) && characters[length] != L'\0') ++length;
+  if (length == 0) return {};
+  int bytes = wideCharToMultiByte(kCodePage936, WC_COMPOSITECHECK, characters, length, nullptr, 0, nullptr, nullptr);
+  Text text(size_t(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) wideCharToMultiByte(kCodePage936, WC_COMPOSITECHECK, characters, length, text.data(), bytes, nullptr, nullptr);
+  return text;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Conversions between the program's texts and UTF-16. They always name code
+// page 936, whatever the system's ANSI code page, so GBK texts survive on a
+// system set to another language.
+#include <string>
+
+#include "text/Text.h"
+
+[[nodiscard]] std::wstring TextToUtf16(TextView text);
+// `count` characters (or up to the first NUL among them); -1 reads to the NUL.
+[[nodiscard]] Text Utf16ToText(const wchar_t* characters, int count = -1);
+inline Text Utf16ToText(const std::wstring& characters) {
+  return Utf16ToText(characters.c_str(), int(characters.size()));
+}

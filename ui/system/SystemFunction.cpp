@@ -1,0 +1,44 @@
+#include "ui/system/SystemFunction.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/system/FatalError.h"
+
+namespace {
+
+// Each binding loads its library once more; the counts are given back at the end.
+constexpr LONG kMaxBindings = 256;
+HMODULE boundLibraries[kMaxBindings];
+LONG bindingCount = 0;
+
+[[noreturn]] void NotFound(const char* library, const char* name) {
+  char message[512];
+  if (library && *library)
+    std::snprintf(message, sizeof message, "无法找到指定DLL库文件“%s”中的输出命令“%s”", library, name);
+  else
+    std::snprintf(message, sizeof message, "无法找到指定DLL库文件中的输出命令“%s”", name);
+  FatalError(kNoErrorCode, message);
+}
+
+}  // namespace
+
+FARPROC BindSystemFunction(const char* library, const char* name) {
+  HMODULE module = library && *library ? LoadLibraryA(library) : nullptr;
+  if (!module) NotFound(library, name);
+  const char* procedure = name;
+  if (name[0] == '#') procedure = MAKEINTRESOURCEA(std::strtoul(name + 1, nullptr, 10));
+  FARPROC address = GetProcAddress(module, procedure);
+  if (!address) {
+    FreeLibrary(module);
+    NotFound(library, name);
+  }
+  LONG slot = InterlockedIncrement(&bindingCount) - 1;
+  if (slot < kMaxBindings) boundLibraries[slot] = module;
+  return address;
+}
+
+void ReleaseBoundLibraries() {
+  LONG count = InterlockedExchange(&bindingCount, 0);
+  for (LONG slot = 0; slot < count && slot < kMaxBindings; ++slot) FreeLibrary(boundLibraries[slot]);
+}
