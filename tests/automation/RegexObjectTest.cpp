@@ -87,7 +87,7 @@ TEST(RegexObject, PositionsAreByteOffsetsIntoTheSubject) {
   EXPECT_EQ(regex.MatchText(2, &position), "abc");
   EXPECT_EQ(position, 9);
   EXPECT_EQ(regex.SubMatchText(2, 1, &position), "b");
-  EXPECT_EQ(position, 9);
+  EXPECT_EQ(position, 10);
 }
 
 TEST(RegexObject, AnInvalidPatternGivesNoMatchListAndQuietEmptyReads) {

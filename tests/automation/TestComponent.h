@@ -1,8 +1,9 @@
 #pragma once
 // A small Automation component of the test suite, served from the test
 // process itself: its class objects are registered with COM for the calling
-// apartment, and its ProgID is written under HKCU\Software\Classes of the
-// test Wine prefix for as long as a TestComponentRegistration lives.
+// apartment, and its ProgID is written under HKCU\Software\Classes (and,
+// where COM does not read those as in Wine, the prefix's machine classes) for
+// as long as a TestComponentRegistration lives.
 //
 // Members (dispatch ids in brackets), described by type information built at
 // run time with ICreateTypeLib2:
@@ -63,4 +64,5 @@ class TestComponentRegistration {
  private:
   std::vector<DWORD> cookies;
   std::vector<IUnknown*> factories;
+  bool wroteMachineClasses = false;
 };
