@@ -152,6 +152,18 @@ TEST_F(Bridge, MoreArgumentsThanDeclaredFailBeforeTheCallUnlessVariadic) {
   EXPECT_EQ(LastComError(), kComSuccess);
 }
 
+TEST_F(Bridge, AVariantThatCannotBeCopiedIsNotSent) {
+  ComObject component = Make(kTestComponentProgId);
+  int invokesBefore = LastReceivedCall().invokeCount;
+  Variant unknownType;
+  unknownType.Clear();
+  unknownType.Raw().vt = 0x7F;  // no Automation type
+  EXPECT_EQ(CallNumberMethod(component, "Record", 1, unknownType), 0);
+  EXPECT_EQ(LastComError(), kComUnsendableArgument);
+  EXPECT_EQ(LastReceivedCall().invokeCount, invokesBefore);
+  unknownType.Raw().vt = VT_EMPTY;
+}
+
 TEST_F(Bridge, ByReferenceVariablesReceiveTheMembersOutputs) {
   ComObject component = Make(kTestComponentProgId);
   Text text = "abc";
