@@ -1,7 +1,6 @@
 // The one member call behind every property and method operation: bind the
 // name (type information, or the object's own names where it gives none),
 // lay out the arguments, invoke, write back, convert the result.
-#include <iterator>
 #include <vector>
 
 #include "automation/ComObject.h"
@@ -14,9 +13,10 @@ thread_local int lastComError = kComSuccess;
 enum class Request { Read, Write, Call };
 
 // The invocation kinds of each request, in the order they are tried.
-constexpr INVOKEKIND kReadKinds[] = {INVOKE_PROPERTYGET, INVOKE_FUNC};
-constexpr INVOKEKIND kWriteKinds[] = {INVOKE_PROPERTYPUT, INVOKE_PROPERTYPUTREF, INVOKE_FUNC};
-constexpr INVOKEKIND kCallKinds[] = {INVOKE_FUNC, INVOKE_PROPERTYGET, INVOKE_PROPERTYPUT, INVOKE_PROPERTYPUTREF};
+constexpr std::initializer_list<INVOKEKIND> kReadKinds = {INVOKE_PROPERTYGET, INVOKE_FUNC};
+constexpr std::initializer_list<INVOKEKIND> kWriteKinds = {INVOKE_PROPERTYPUT, INVOKE_PROPERTYPUTREF, INVOKE_FUNC};
+constexpr std::initializer_list<INVOKEKIND> kCallKinds = {INVOKE_FUNC, INVOKE_PROPERTYGET, INVOKE_PROPERTYPUT,
+                                                          INVOKE_PROPERTYPUTREF};
 
 // What ITypeComp::Bind handed out, released in reverse order.
 class Binding {
@@ -46,8 +46,16 @@ struct Member {
   DISPID id = DISPID_UNKNOWN;
   WORD invokeFlags = 0;
   int declaredCount = 0;
-  const ELEMDESC* parameters = nullptr;  // null when the object gave no type information
+  const ELEMDESC* parameters = nullptr;
+  bool described = false;  // false when the object gave no type information
   bool variadic = false;
+
+  // The declared parameter of argument `at` (0-based, caller's order);
+  // surplus arguments of a variadic member are described like the last one.
+  const ELEMDESC* ParameterOf(size_t at) const {
+    if (!described || declaredCount == 0) return nullptr;
+    return &parameters[at < size_t(declaredCount) ? at : size_t(declaredCount - 1)];
+  }
 };
 
 bool IsArrayType(VARTYPE type) { return type == VT_SAFEARRAY || (type & VT_ARRAY) != 0; }
@@ -63,13 +71,13 @@ int BindByTypeInformation(IDispatch* dispatch, const std::wstring& name, Request
     if (FAILED(typeInfo->GetTypeComp(typeComp.Receive())) || !typeComp) return kComNoTypeInformation;
   }
   ULONG hash = LHashValOfNameSys(SYS_WIN32, locale, name.c_str());
-  const INVOKEKIND* kinds = request == Request::Read ? kReadKinds : request == Request::Write ? kWriteKinds : kCallKinds;
-  size_t kindCount = request == Request::Read ? std::size(kReadKinds)
-                     : request == Request::Write ? std::size(kWriteKinds) : std::size(kCallKinds);
+  std::initializer_list<INVOKEKIND> kinds = request == Request::Read    ? kReadKinds
+                                            : request == Request::Write ? kWriteKinds
+                                                                        : kCallKinds;
   std::wstring mutableName = name;  // Bind takes a non-const name
-  for (size_t at = 0; at < kindCount; ++at) {
+  for (INVOKEKIND kind : kinds) {
     binding.Reset();
-    HRESULT bound = typeComp->Bind(mutableName.data(), hash, WORD(kinds[at]), binding.typeInfo.Receive(),
+    HRESULT bound = typeComp->Bind(mutableName.data(), hash, WORD(kind), binding.typeInfo.Receive(),
                                    &binding.kind, &binding.bound);
     if (SUCCEEDED(bound) && binding.kind != DESCKIND_NONE) break;
     if (FAILED(bound)) {  // nothing was handed out but perhaps the type information
@@ -85,12 +93,14 @@ int BindByTypeInformation(IDispatch* dispatch, const std::wstring& name, Request
       member.declaredCount = function.cParams;
       member.parameters = function.lprgelemdescParam;
       member.variadic = function.cParams >= 1 && function.cParamsOpt == -1;
+      member.described = true;
       return kComSuccess;
     }
     case DESCKIND_VARDESC:
     case DESCKIND_IMPLICITAPPOBJ: {
       const VARDESC& variable = *binding.bound.lpvardesc;
       member.id = variable.memid;
+      member.described = true;
       if (request == Request::Write) {
         VARTYPE type = variable.elemdescVar.tdesc.vt;
         bool byReference = IsArrayType(type) || type == VT_UNKNOWN || type == VT_DISPATCH;
@@ -100,7 +110,6 @@ int BindByTypeInformation(IDispatch* dispatch, const std::wstring& name, Request
       } else {
         member.invokeFlags = DISPATCH_PROPERTYGET;
         member.declaredCount = 0;
-        member.parameters = &variable.elemdescVar;  // described, with nothing declared
       }
       return kComSuccess;
     }
@@ -213,22 +222,18 @@ int InvokeMember(const ComObject& object, TextView name, Request request, Argume
   const Argument* first = arguments.begin();
   size_t count = arguments.size();
   while (count > 0 && first[count - 1].GetKind() == Argument::Kind::Omitted) --count;
-  bool described = member.parameters != nullptr;
-  if (described && count > size_t(member.declaredCount) && !member.variadic) return kComTooManyArguments;
+  if (member.described && count > size_t(member.declaredCount) && !member.variadic) return kComTooManyArguments;
 
   ArgumentSlots slots(count);
   for (size_t at = 0; at < count; ++at) {
     size_t slot = count - 1 - at;
-    const ELEMDESC* parameter = nullptr;
-    if (described && member.declaredCount > 0)
-      parameter = &member.parameters[at < size_t(member.declaredCount) ? at : size_t(member.declaredCount - 1)];
     VARIANT value;
     if (!first[at].ToVariant(value)) return kComUnsendableArgument;
     if (value.vt == VT_EMPTY) {
       SetMissingMarker(slots.sent[slot]);
       continue;
     }
-    slots.sentByReference[slot] = PlaceArgument(value, parameter, slots.sent[slot], slots.held[slot]);
+    slots.sentByReference[slot] = PlaceArgument(value, member.ParameterOf(at), slots.sent[slot], slots.held[slot]);
   }
 
   DISPID putId = DISPID_PROPERTYPUT;
@@ -245,8 +250,8 @@ int InvokeMember(const ComObject& object, TextView name, Request request, Argume
   for (size_t at = 0; at < count; ++at) {
     size_t slot = count - 1 - at;
     if (!first[at].IsByReference() || !slots.sentByReference[slot]) continue;
-    const ELEMDESC& parameter = member.parameters[at < size_t(member.declaredCount) ? at : size_t(member.declaredCount - 1)];
-    if (parameter.paramdesc.wParamFlags & PARAMFLAG_FOUT) first[at].WriteBack(slots.held[slot]);
+    const ELEMDESC* parameter = member.ParameterOf(at);
+    if (parameter && (parameter->paramdesc.wParamFlags & PARAMFLAG_FOUT)) first[at].WriteBack(slots.held[slot]);
   }
   return kComSuccess;
 }
