@@ -1,0 +1,182 @@
+#pragma once
+// Late-bound Automation: components created by ProgID or CLSID, their
+// properties and methods reached by name. Nothing here raises or shows a
+// message: a failing operation returns the empty value of its kind and leaves
+// a code in the calling thread's LastComError (see ComError below).
+#include <initializer_list>
+#include <type_traits>
+
+#include "automation/Variant.h"
+#include "text/Text.h"
+#include "ui/system/Holders.h"
+
+// The holder of one Automation object reference; empty when new.
+class ComObject {
+ public:
+  ComObject() = default;
+  explicit ComObject(IUnknown* adopted) : reference(adopted) {}
+
+  // `name` is a ProgID ("VBScript.RegExp") or a CLSID in braces. On failure
+  // the holder keeps what it held; on success the old reference is released.
+  [[nodiscard]] bool Create(TextView name);
+  [[nodiscard]] bool IsEmpty() const { return !reference; }
+  void Clear() { reference.Reset(); }
+  IUnknown* Get() const { return reference.Get(); }
+
+ private:
+  ComReference<IUnknown> reference;
+};
+
+// The codes left in LastComError by every property and method operation.
+enum ComError : int {
+  kComSuccess = 0,
+  kComEmptyHolder = -1,
+  kComNoDispatch = -2,
+  kComUnknownName = -3,
+  kComNoTypeInformation = -4,
+  kComTooManyArguments = -5,
+  kComUnsendableArgument = -7,
+  kComUnconvertibleResult = -8,
+  kComBadParameterCount = -9,
+  kComBadVariantType = -10,
+  kComException = -11,
+  kComMemberNotFound = -12,
+  kComNoNamedArguments = -13,
+  kComOverflow = -14,
+  kComParameterNotFound = -15,
+  kComTypeMismatch = -16,
+  kComParameterNotOptional = -17,
+  kComOtherFailure = -18,
+};
+
+// The calling thread's code of its last property or method operation.
+[[nodiscard]] int LastComError();
+
+// An OLE date, sent as VT_DATE.
+struct DateTime {
+  double oleDate = 0;
+};
+
+struct OmittedArgument {};
+// An argument left out: sent as the missing-argument marker when a later
+// argument follows, not sent at all at the end.
+inline constexpr OmittedArgument Omitted{};
+
+// One argument of a member call: a value of a kind the bridge can send, left
+// out, or a reference to the caller's variable that the member may write back
+// (ByReference). Values are borrowed, so an Argument lives only for the call
+// expression it appears in.
+class Argument {
+ public:
+  enum class Kind { Omitted, Logical, DateTime, Text, Byte, Short, Integer, Integer64, Float, Double, Variant };
+
+  Argument(OmittedArgument) {}
+  Argument(bool value) : kind(Kind::Logical) { number.logical = value; }
+  Argument(DateTime value) : kind(Kind::DateTime) { number.real = value.oleDate; }
+  Argument(const char* value) : kind(Kind::Text), text(value ? TextView(value) : TextView()) {}
+  Argument(const Text& value) : kind(Kind::Text), text(value) {}
+  Argument(TextView value) : kind(Kind::Text), text(value) {}
+  Argument(unsigned char value) : kind(Kind::Byte) { number.integer = value; }
+  Argument(short value) : kind(Kind::Short) { number.integer = value; }
+  Argument(int value) : kind(Kind::Integer) { number.integer = value; }
+  Argument(long value) : kind(Kind::Integer) { number.integer = value; }
+  Argument(long long value) : kind(Kind::Integer64) { number.integer = value; }
+  Argument(float value) : kind(Kind::Float) { number.real = value; }
+  Argument(double value) : kind(Kind::Double) { number.real = value; }
+  Argument(const Variant& value) : kind(Kind::Variant), variant(&value) {}
+
+  Kind GetKind() const { return kind; }
+  bool IsByReference() const { return target != nullptr; }
+  // The value as the bridge sends it (before any by-reference handling);
+  // false when it cannot be sent.
+  [[nodiscard]] bool ToVariant(VARIANT& sent) const;
+  // Stores a value the member wrote back, converted to the variable's kind.
+  void WriteBack(const VARIANT& returned) const;
+
+ private:
+  template <typename Variable>
+  friend Argument ByReference(Variable& variable);
+  Argument(Kind kind, void* target);
+
+  Kind kind = Kind::Omitted;
+  union {
+    bool logical;
+    long long integer;
+    double real;
+  } number{};
+  TextView text;
+  const Variant* variant = nullptr;
+  void* target = nullptr;  // the caller's variable, when passed by reference
+};
+
+// An argument passed by reference to the caller's variable, of one of the
+// kinds bool, DateTime, Text, unsigned char, short, int, long long, float,
+// double or Variant.
+template <typename Variable>
+Argument ByReference(Variable& variable) {
+  using Kind = Argument::Kind;
+  if constexpr (std::is_same_v<Variable, bool>) return Argument(Kind::Logical, &variable);
+  else if constexpr (std::is_same_v<Variable, DateTime>) return Argument(Kind::DateTime, &variable);
+  else if constexpr (std::is_same_v<Variable, Text>) return Argument(Kind::Text, &variable);
+  else if constexpr (std::is_same_v<Variable, unsigned char>) return Argument(Kind::Byte, &variable);
+  else if constexpr (std::is_same_v<Variable, short>) return Argument(Kind::Short, &variable);
+  else if constexpr (std::is_same_v<Variable, int>) return Argument(Kind::Integer, &variable);
+  else if constexpr (std::is_same_v<Variable, long long>) return Argument(Kind::Integer64, &variable);
+  else if constexpr (std::is_same_v<Variable, float>) return Argument(Kind::Float, &variable);
+  else if constexpr (std::is_same_v<Variable, double>) return Argument(Kind::Double, &variable);
+  else if constexpr (std::is_same_v<Variable, Variant>) return Argument(Kind::Variant, &variable);
+  else static_assert(sizeof(Variable) == 0, "a kind the bridge cannot pass by reference");
+}
+
+using Arguments = std::initializer_list<Argument>;
+
+// The operations take the arguments in the member's declared order, as plain
+// values: ReadProperty(list, "Item", 0.0), CallMethod(agent, "AddTask",
+// ByReference(address)). The *Arguments forms do the work.
+[[nodiscard]] Text ReadTextPropertyArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] double ReadNumberPropertyArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] ComObject ReadObjectPropertyArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] Variant ReadPropertyArguments(const ComObject& object, TextView name, Arguments arguments);
+// The last argument is the value to write. True exactly when LastComError is 0.
+bool WritePropertyArguments(const ComObject& object, TextView name, Arguments arguments);
+void CallMethodArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] Text CallTextMethodArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] double CallNumberMethodArguments(const ComObject& object, TextView name, Arguments arguments);
+[[nodiscard]] ComObject CallObjectMethodArguments(const ComObject& object, TextView name, Arguments arguments);
+
+template <typename... Values>
+[[nodiscard]] Text ReadTextProperty(const ComObject& object, TextView name, const Values&... values) {
+  return ReadTextPropertyArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] double ReadNumberProperty(const ComObject& object, TextView name, const Values&... values) {
+  return ReadNumberPropertyArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] ComObject ReadObjectProperty(const ComObject& object, TextView name, const Values&... values) {
+  return ReadObjectPropertyArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] Variant ReadProperty(const ComObject& object, TextView name, const Values&... values) {
+  return ReadPropertyArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+bool WriteProperty(const ComObject& object, TextView name, const Values&... values) {
+  return WritePropertyArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+void CallMethod(const ComObject& object, TextView name, const Values&... values) {
+  CallMethodArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] Text CallTextMethod(const ComObject& object, TextView name, const Values&... values) {
+  return CallTextMethodArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] double CallNumberMethod(const ComObject& object, TextView name, const Values&... values) {
+  return CallNumberMethodArguments(object, name, {Argument(values)...});
+}
+template <typename... Values>
+[[nodiscard]] ComObject CallObjectMethod(const ComObject& object, TextView name, const Values&... values) {
+  return CallObjectMethodArguments(object, name, {Argument(values)...});
+}

@@ -1,0 +1,32 @@
+#pragma once
+// An Automation VARIANT owned by its holder. A new one holds the integer 0;
+// Clear frees what it owns and leaves it all-zero (VT_EMPTY).
+#include <windows.h>
+#include <oleauto.h>
+
+#include "text/Text.h"
+
+class Variant {
+ public:
+  Variant();
+  ~Variant();
+  Variant(Variant&& other) noexcept;
+  Variant& operator=(Variant&& other) noexcept;
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+
+  // The text as a UTF-16 BSTR (code page 936).
+  void SetText(TextView text);
+  // A one-dimensional VT_ARRAY of VT_UI1 with lower bound 1, the bytes copied.
+  void SetBytes(const ByteSet& bytes);
+  // A BSTR directly, anything else through VariantChangeType without flags;
+  // empty when that conversion fails.
+  [[nodiscard]] Text ToText() const;
+  void Clear();
+
+  VARIANT& Raw() { return value; }
+  const VARIANT& Raw() const { return value; }
+
+ private:
+  VARIANT value;
+};
