@@ -85,24 +85,31 @@ class Pipeline {
   Pipeline(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp)
       : url(url), options(options), winHttp(winHttp) {}
 
-  // The body text, or empty; `failure` tells how the call ended.
-  Text Run(Failure& failure);
+  // The body text, or empty; Outcome() then tells how the call ended.
+  Text Run();
+  Failure Outcome() const { return failure; }
 
  private:
   [[nodiscard]] bool Crack(CrackedUrl& cracked);
-  [[nodiscard]] bool OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
+  [[nodiscard]] Failure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
   [[nodiscard]] Failure Configure(HINTERNET request);
   [[nodiscard]] bool SetDword(HINTERNET request, DWORD option, DWORD value);
   void ReadBody(HINTERNET request, ByteSet& body);
   [[nodiscard]] bool ReadRawHeaders(HINTERNET request, Text& rawHeaders);
-  void Report(Failure failure) {
-    if (options.statusText) *options.statusText = FailureMessage(failure);
+  void Report(Failure code) {
+    if (options.statusText) *options.statusText = FailureMessage(code);
+  }
+  // Ends the call with `code`; its handles close as the caller's holders go.
+  Text Fail(Failure code) {
+    failure = code;
+    Report(code);
+    return {};
   }
 
   const Text& url;
   const WebRequestOptions& options;
   const WinHttpApi& winHttp;
-  Failure openFailure = kNoFailure;
+  Failure failure = kNoFailure;
   std::wstring wideUrl;  // the cracked components point into it
 };
 
@@ -128,23 +135,23 @@ bool Pipeline::Crack(CrackedUrl& cracked) {
   return true;
 }
 
-bool Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
+Failure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
   bool useProxy = !options.proxy.empty();
   // WinHttp takes a proxy list; for plain http only the http entry is named.
   std::wstring proxyName = !useProxy ? std::wstring() : TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
   handles.session = InternetHandle(
       winHttp, winHttp.open(nullptr, useProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
                             proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!handles.session) return openFailure = kSessionNotOpened, false;
+  if (!handles.session) return kSessionNotOpened;
   std::wstring host = TextToUtf16(cracked.host);
   handles.connection = InternetHandle(winHttp, winHttp.connect(handles.session.Get(), host.c_str(), cracked.port, 0));
-  if (!handles.connection) return openFailure = kConnectionNotOpened, false;
+  if (!handles.connection) return kConnectionNotOpened;
   handles.request = InternetHandle(
       winHttp, winHttp.openRequest(handles.connection.Get(), Verb(options.method), cracked.objectName.c_str(), nullptr,
                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                    cracked.secure ? WINHTTP_FLAG_SECURE : 0));
-  if (!handles.request) return openFailure = kRequestNotOpened, false;
-  return true;
+  if (!handles.request) return kRequestNotOpened;
+  return kNoFailure;
 }
 
 bool Pipeline::SetDword(HINTERNET request, DWORD option, DWORD value) {
@@ -211,28 +218,30 @@ bool Pipeline::ReadRawHeaders(HINTERNET request, Text& rawHeaders) {
   return true;
 }
 
-Text Pipeline::Run(Failure& failure) {
-  failure = kNoFailure;
-  if (!winHttp.checkPlatform()) return Report(failure = kPlatformUnsupported), Text();
+Text Pipeline::Run() {
+  if (!winHttp.checkPlatform()) return Fail(kPlatformUnsupported);
   CrackedUrl cracked;
-  if (!Crack(cracked)) return Report(failure = kUrlNotParsed), Text();
+  if (!Crack(cracked)) return Fail(kUrlNotParsed);
   RequestHandles handles;
-  if (!OpenHandles(cracked, handles)) return Report(failure = openFailure), Text();
+  if (Failure opening = OpenHandles(cracked, handles)) return Fail(opening);
   HINTERNET request = handles.request.Get();
-  if ((failure = Configure(request)) != kNoFailure) return Report(failure), Text();
+  if (Failure configuring = Configure(request)) return Fail(configuring);
   const Text& postData = options.postData;
   DWORD bodyLength = DWORD(postData.size());
   if (!winHttp.sendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                            postData.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(postData.data()), bodyLength,
                            bodyLength, 0))
-    return Report(failure = kRequestNotSent), Text();
-  if (!winHttp.receiveResponse(request, nullptr)) return Report(failure = kNoResponse), Text();
+    return Fail(kRequestNotSent);
+  if (!winHttp.receiveResponse(request, nullptr)) return Fail(kNoResponse);
 
   ByteSet body;
   ReadBody(request, body);
   Text headers;
   // Unreadable headers end the call quietly: no output is touched.
-  if (!ReadRawHeaders(request, headers)) return failure = kHeadersUnreadable, Text();
+  if (!ReadRawHeaders(request, headers)) {
+    failure = kHeadersUnreadable;
+    return {};
+  }
 
   int lineEnd = FindText(headers, "\r\n", 10);
   if (options.statusText) *options.statusText = lineEnd == -1 ? Text() : headers.substr(9, size_t(lineEnd - 10));
@@ -252,9 +261,10 @@ Text Pipeline::Run(Failure& failure) {
 }  // namespace
 
 Text WebRequest(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp) {
-  Failure failure = kNoFailure;
-  Text bodyText = Pipeline(url, options, winHttp).Run(failure);
+  Pipeline pipeline(url, options, winHttp);
+  Text bodyText = pipeline.Run();
   // The handles are closed by now; the caller's window catches up on the way out.
+  Failure failure = pipeline.Outcome();
   if (failure == kNoFailure || ProcessesMessagesAfter(failure)) ProcessPendingMessages();
   return bodyText;
 }

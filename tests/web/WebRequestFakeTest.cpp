@@ -55,7 +55,7 @@ TEST(WebRequestFailure, EachFailingCallWritesItsMessageAndClosesInReverseOrder) 
     EXPECT_EQ(Request(kUrl, options), "");
     EXPECT_EQ(status, failure.message);
     EXPECT_EQ(Closes(fake), failure.closes);
-    EXPECT_EQ(fake.calls.back().rfind("Close", 0) == 0 || failure.closes.empty(), true);
+    EXPECT_TRUE(failure.closes.empty() || fake.calls.back().rfind("Close", 0) == 0);  // nothing after closing
     EXPECT_EQ(headers, "caller");
     EXPECT_EQ(jar, "a=1");
     EXPECT_EQ(body, ByteSet{'k'});
@@ -277,6 +277,76 @@ TEST(WebRequestPipeline, StatusIsEmptyWhenNoLineEndFollowsPositionTen) {
   options.statusText = &status;
   (void)Request(kUrl, options);
   EXPECT_EQ(status, "");
+}
+
+constexpr UINT kCountedMessage = WM_USER + 1;
+int countedMessages = 0;
+
+LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kCountedMessage) ++countedMessages;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A message-only window of the test thread that counts kCountedMessage.
+class CountingWindow {
+ public:
+  CountingWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountingProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"WebRequestCountingWindow";
+    RegisterClassW(&windowClass);
+    window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             windowClass.hInstance, nullptr);
+    countedMessages = 0;
+  }
+  ~CountingWindow() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
+    DestroyWindow(window);
+  }
+  void Post() const { PostMessageW(window, kCountedMessage, 0, 0); }
+
+ private:
+  HWND window = nullptr;
+};
+
+TEST(WebRequestMessages, PendingMessagesAreProcessedOnTheWayOutOfACompletedCall) {
+  CountingWindow window;
+  ResetFakeWinHttp().rawHeaders = L"HTTP/1.1 200 OK\r\nA: 1\r\n\r\n";
+  window.Post();
+  window.Post();
+  (void)Request(kUrl);
+  EXPECT_EQ(countedMessages, 2);
+}
+
+TEST(WebRequestMessages, FailuresBeforeTheUrlAndOfOptionsLeaveMessagesQueued) {
+  for (const char* call : {"CheckPlatform", "SetOption"}) {
+    CountingWindow window;
+    ResetFakeWinHttp().failing = call;
+    window.Post();
+    (void)Request(kUrl);
+    EXPECT_EQ(countedMessages, 0) << call;
+  }
+  for (const char* call : {"CrackUrl", "SetTimeouts", "ReceiveResponse"}) {
+    CountingWindow window;
+    ResetFakeWinHttp().failing = call;
+    window.Post();
+    (void)Request(kUrl);
+    EXPECT_EQ(countedMessages, 1) << call;
+  }
+}
+
+TEST(WebRequestMessages, ProcessingStopsAtAQuitMessageAndLeavesItQueued) {
+  CountingWindow window;
+  ResetFakeWinHttp();
+  PostThreadMessageW(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  window.Post();
+  (void)Request(kUrl);
+  EXPECT_EQ(countedMessages, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, UINT(WM_QUIT));
 }
 
 }  // namespace

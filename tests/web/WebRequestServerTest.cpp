@@ -143,6 +143,16 @@ TEST_P(WebRequestServer, SeveralMegabytesArriveWhole) {
 INSTANTIATE_TEST_SUITE_P(OverHttpAndHttps, WebRequestServer, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Https" : "Http"; });
 
+// Verification stays on: the certificate names localhost, not 127.0.0.1.
+TEST(WebRequestHttps, CertificateForAnotherNameIsRefused) {
+  TestServer server;
+  ASSERT_TRUE(server.Start(true));
+  Reply reply = Fetch(ReplaceAll(server.Url("/target"), "localhost", "127.0.0.1"));
+  EXPECT_EQ(reply.status, "711 发送请求失败!");
+  EXPECT_EQ(reply.text, "");
+  EXPECT_EQ(Fetch(server.Url("/target")).text, "arrived");
+}
+
 TEST(WebRequestUnreachable, ClosedPortFailsWhileSendingOrReceiving) {
   Reply reply = Fetch("http://127.0.0.1:1/");
   EXPECT_TRUE(reply.status == "711 发送请求失败!" || reply.status == "712 服务器未响应!") << reply.status;
