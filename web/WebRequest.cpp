@@ -1,5 +1,6 @@
 #include "web/WebRequest.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "text/CodePage936.h"
@@ -175,7 +176,9 @@ Failure Pipeline::Configure(HINTERNET request) {
                                 password.c_str(), nullptr))
       return kCredentialsNotSet;
   }
-  // Without a jar WinHttp must neither store nor send cookies by itself.
+  // Without a jar WinHttp must neither store nor send cookies by itself. With
+  // one, option 79 with value 1 is what is set: WinHttp reads that as "check
+  // certificate revocation", so a jar makes HTTPS stricter, never laxer.
   bool cookieFeatureSet = options.cookieJar ? SetDword(request, WINHTTP_OPTION_ENABLE_FEATURE, WINHTTP_ENABLE_SSL_REVOCATION)
                                             : SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
   if (!cookieFeatureSet) return kCookieFeatureNotSet;
@@ -251,8 +254,7 @@ Text Pipeline::Run() {
   if (options.receivedCookies) *options.receivedCookies = receivedCookies;
   if (options.redirectLocation) *options.redirectLocation = redirectLocation;
 
-  Text bodyText(body.begin(), body.end());
-  bodyText.resize(bodyText.find('\0') == Text::npos ? bodyText.size() : bodyText.find('\0'));
+  Text bodyText(body.begin(), std::find(body.begin(), body.end(), 0));
   DecodePageText(body, bodyText);
   if (options.responseBody) *options.responseBody = std::move(body);
   return bodyText;
