@@ -1,0 +1,352 @@
+// The exact arguments the request passes to WinHttp, and what it does when a
+// WinHttp call fails, checked against the recording fake.
+#include <gtest/gtest.h>
+
+#include "tests/web/FakeWinHttp.h"
+#include "web/RequestHeaders.h"
+#include "web/WebRequest.h"
+
+namespace {
+
+const Text kUrl = "http://example.test:8080/a/b?x=1";
+
+Text Request(const Text& url, WebRequestOptions options = {}) { return WebRequest(url, options, FakeWinHttpApi()); }
+
+TextList Closes(const FakeWinHttp& fake) { return fake.CallsTo("Close"); }
+
+const TextList kAllClosed = {"Close(request)", "Close(connection)", "Close(session)"};
+
+struct FailureCase {
+  const char* call;
+  int occurrence;
+  const char* message;
+  TextList closes;
+};
+
+TEST(WebRequestFailure, EachFailingCallWritesItsMessageAndClosesInReverseOrder) {
+  const FailureCase cases[] = {
+      {"CheckPlatform", 1, "700 当前系统不支持WinHttp服务!", {}},
+      {"CrackUrl", 1, "701 解析URL地址失败!", {}},
+      {"Open", 1, "702 创建WinHttp会话失败!", {}},
+      {"Connect", 1, "703 创建WinHttp连接失败!", {"Close(session)"}},
+      {"OpenRequest", 1, "704 创建WinHttp请求失败!", {"Close(connection)", "Close(session)"}},
+      {"SetTimeouts", 1, "705 设置超时时间失败!", kAllClosed},
+      {"SetCredentials", 1, "707 设置代理凭证失败!", kAllClosed},  // server credentials
+      {"SetCredentials", 2, "707 设置代理凭证失败!", kAllClosed},  // proxy credentials
+      {"SetOption", 1, "708 禁止自动设置Cookies失败!", kAllClosed},
+      {"SetOption", 2, "709 重定向设置失败!", kAllClosed},
+      {"AddRequestHeaders", 1, "710 设置协议头失败!", kAllClosed},
+      {"SendRequest", 1, "711 发送请求失败!", kAllClosed},
+      {"ReceiveResponse", 1, "712 服务器未响应!", kAllClosed},
+  };
+  for (const FailureCase& failure : cases) {
+    SCOPED_TRACE(Text(failure.call) + " #" + DecimalText(failure.occurrence));
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    fake.failing = failure.call;
+    fake.failingCount = failure.occurrence;
+    fake.body = {'h', 'i'};
+    Text status = "caller", headers = "caller", jar = "a=1";
+    ByteSet body = {'k'};
+    WebRequestOptions options;
+    options.userName = "u", options.password = "p", options.proxyUser = "pu", options.proxyPassword = "pp";
+    options.noRedirect = true;
+    options.statusText = &status, options.responseHeaders = &headers, options.cookieJar = &jar;
+    options.responseBody = &body;
+    EXPECT_EQ(Request(kUrl, options), "");
+    EXPECT_EQ(status, failure.message);
+    EXPECT_EQ(Closes(fake), failure.closes);
+    EXPECT_TRUE(failure.closes.empty() || fake.calls.back().rfind("Close", 0) == 0);  // nothing after closing
+    EXPECT_EQ(headers, "caller");
+    EXPECT_EQ(jar, "a=1");
+    EXPECT_EQ(body, ByteSet{'k'});
+  }
+}
+
+TEST(WebRequestFailure, ReadFailureKeepsBytesSoFarAndStatusComesFromHeaders) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.body = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'};
+  fake.failReadAt = 3;
+  Text status;
+  ByteSet body;
+  WebRequestOptions options;
+  options.statusText = &status, options.responseBody = &body;
+  EXPECT_EQ(Request(kUrl, options), "abcdefgh");
+  EXPECT_EQ(body, (ByteSet{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'}));
+  EXPECT_EQ(status, "200 OK");
+  EXPECT_EQ(Closes(fake), kAllClosed);
+}
+
+TEST(WebRequestFailure, UnreadableHeadersGiveEmptyTextAndTouchNoOutput) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.body = {'a', 'b', 'c', 'd', 'e'};
+  fake.failReadAt = 2;
+  fake.failHeaderRead = true;
+  fake.rawHeaders = L"HTTP/1.1 200 OK\r\nSet-Cookie: n=1\r\n\r\n";
+  Text status = "caller", jar = "a=1", headers = "caller";
+  ByteSet body = {'k'};
+  WebRequestOptions options;
+  options.statusText = &status, options.cookieJar = &jar, options.responseHeaders = &headers;
+  options.responseBody = &body;
+  EXPECT_EQ(Request(kUrl, options), "");
+  EXPECT_EQ(status, "713 读取数据失败!");
+  EXPECT_EQ(jar, "a=1");
+  EXPECT_EQ(headers, "caller");
+  EXPECT_EQ(body, ByteSet{'k'});
+  EXPECT_EQ(Closes(fake), kAllClosed);
+}
+
+TEST(WebRequestFailure, UrlsThatDoNotCrackFailWith701) {
+  for (const Text url : {"", "example.test/a", "ftp//x"}) {
+    SCOPED_TRACE(url);
+    ResetFakeWinHttp();
+    Text status;
+    WebRequestOptions options;
+    options.statusText = &status;
+    EXPECT_EQ(Request(url, options), "");
+    EXPECT_EQ(status, "701 解析URL地址失败!");
+  }
+}
+
+TEST(WebRequestPipeline, SuccessfulCallRunsTheStepsInOrderAndClosesAll) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.body = {'o', 'k'};
+  EXPECT_EQ(Request(kUrl), "ok");
+  TextList names;
+  for (const Text& call : fake.calls) names.push_back(call.substr(0, call.find('(')));
+  const TextList expected = {"CheckPlatform", "CrackUrl", "Open", "Connect", "OpenRequest", "SetTimeouts",
+                             "SetOption", "AddRequestHeaders", "SendRequest", "ReceiveResponse",
+                             "QueryDataAvailable", "ReadData", "QueryDataAvailable", "QueryHeaders", "QueryHeaders",
+                             "Close", "Close", "Close"};
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(Closes(fake), kAllClosed);
+  EXPECT_EQ(fake.CallsTo("CrackUrl"), TextList{"CrackUrl(32 0 size=60)"});
+  EXPECT_EQ(fake.CallsTo("QueryHeaders")[0], "QueryHeaders(request 22 null null 0 null)");
+}
+
+TEST(WebRequestPipeline, MethodNumbersChooseTheVerbAndOthersMeanGet) {
+  const std::pair<int, const char*> verbs[] = {{0, "GET"}, {1, "POST"}, {2, "HEAD"}, {3, "PUT"},
+                                                {-1, "GET"}, {4, "GET"}, {100, "GET"}};
+  for (auto [method, verb] : verbs) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    WebRequestOptions options;
+    options.method = method;
+    (void)Request(kUrl, options);
+    EXPECT_EQ(fake.CallsTo("OpenRequest"),
+              TextList{"OpenRequest(connection \"" + Text(verb) + "\" \"/a/b?x=1\" null null null 0x0)"})
+        << method;
+  }
+}
+
+TEST(WebRequestPipeline, ObjectNameIsPathAndQueryOrSlash) {
+  const std::pair<const char*, const char*> objects[] = {
+      {"http://example.test", "\"/\" null null null 0x0"},
+      {"http://example.test/a/b?x=1", "\"/a/b?x=1\" null null null 0x0"},
+      {"http://example.test?x=1", "\"/\" null null null 0x0"},  // a query without a path is not sent
+      {"https://example.test/s", "\"/s\" null null null 0x800000"},
+  };
+  for (auto [url, expected] : objects) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    (void)Request(url);
+    EXPECT_EQ(fake.CallsTo("OpenRequest"), TextList{"OpenRequest(connection \"GET\" " + Text(expected) + ")"}) << url;
+  }
+}
+
+TEST(WebRequestPipeline, HostAndPortComeFromTheUrlWithSchemeDefaults) {
+  const std::pair<const char*, const char*> connects[] = {
+      {"http://example.test/", "Connect(session \"example.test\" 80 0)"},
+      {"https://example.test/", "Connect(session \"example.test\" 443 0)"},
+      {"http://127.0.0.1:8080/", "Connect(session \"127.0.0.1\" 8080 0)"},
+  };
+  for (auto [url, expected] : connects) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    (void)Request(url);
+    EXPECT_EQ(fake.CallsTo("Connect"), TextList{expected}) << url;
+  }
+}
+
+TEST(WebRequestPipeline, TimeoutsAreSecondsTimesThousandOrThirtySeconds) {
+  const std::pair<int, const char*> timeouts[] = {{0, "30000"}, {-5, "30000"}, {7, "7000"}, {2147483647, "2147483647"}};
+  for (auto [seconds, milliseconds] : timeouts) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    WebRequestOptions options;
+    options.timeoutSeconds = seconds;
+    (void)Request(kUrl, options);
+    Text t = milliseconds;
+    EXPECT_EQ(fake.CallsTo("SetTimeouts"), TextList{"SetTimeouts(request " + t + " " + t + " " + t + " " + t + ")"})
+        << seconds;
+  }
+}
+
+TEST(WebRequestPipeline, ProxyListNamesHttpSchemeOnlyForPlainUrls) {
+  const std::tuple<const char*, const char*, const char*> proxies[] = {
+      {"http://example.test/", "127.0.0.1:8080", "Open(null 3 \"http=127.0.0.1:8080\" null 0)"},
+      {"https://example.test/", "127.0.0.1:8080", "Open(null 3 \"127.0.0.1:8080\" null 0)"},
+      {"http://example.test/", "", "Open(null 1 \"\" null 0)"},
+  };
+  for (auto [url, proxy, expected] : proxies) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    WebRequestOptions options;
+    options.proxy = proxy;
+    (void)Request(url, options);
+    EXPECT_EQ(fake.CallsTo("Open"), TextList{expected}) << url << " " << proxy;
+  }
+}
+
+TEST(WebRequestPipeline, CredentialsAreSetOnlyWhenBothHalvesAreGiven) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  WebRequestOptions halves;
+  halves.userName = "u", halves.proxyPassword = "pp";
+  (void)Request(kUrl, halves);
+  EXPECT_TRUE(fake.CallsTo("SetCredentials").empty());
+
+  ResetFakeWinHttp();
+  WebRequestOptions both;
+  both.userName = "u", both.password = "\xC3\xDC";  // 密
+  both.proxyUser = "pu", both.proxyPassword = "pp";
+  (void)Request(kUrl, both);
+  EXPECT_EQ(fake.CallsTo("SetCredentials"),
+            (TextList{"SetCredentials(request 0 1 \"u\" \"\xC3\xDC\")", "SetCredentials(request 1 1 \"pu\" \"pp\")"}));
+}
+
+TEST(WebRequestPipeline, CookieFeatureDependsOnJarPresenceAndNoRedirectAddsOption) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  (void)Request(kUrl);
+  EXPECT_EQ(fake.CallsTo("SetOption"), TextList{"SetOption(request 63 1 4)"});
+
+  ResetFakeWinHttp();
+  Text emptyJar;
+  WebRequestOptions withJar;
+  withJar.cookieJar = &emptyJar;
+  withJar.noRedirect = true;
+  (void)Request(kUrl, withJar);
+  EXPECT_EQ(fake.CallsTo("SetOption"), (TextList{"SetOption(request 79 1 4)", "SetOption(request 63 2 4)"}));
+  EXPECT_EQ(FindText(fake.headerBlock, "Cookie", 1, LetterCase::IgnoreAscii), -1);
+}
+
+TEST(WebRequestPipeline, HeaderBlockIsBuiltFromExtraHeadersAndJarWithAddReplaceFlags) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  Text jar = "sid=\xD6\xD0";  // 中
+  WebRequestOptions options;
+  options.extraHeaders = "X-One: 1\r\nX-Two: 2";
+  options.cookieJar = &jar;
+  (void)Request(kUrl, options);
+  Text expected = BuildRequestHeaders(options.extraHeaders, jar);
+  EXPECT_EQ(fake.headerBlock, expected);
+  // One character per byte except 中, which is one UTF-16 character.
+  EXPECT_EQ(fake.CallsTo("AddRequestHeaders"),
+            TextList{"AddRequestHeaders(request " + DecimalText(long(expected.size()) - 1) + " 0xA0000000)"});
+}
+
+TEST(WebRequestPipeline, PostDataIsSentAsItsBytesAndEmptyAsNull) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  WebRequestOptions options;
+  options.method = 1;
+  options.postData = "a=\xD6\xD0";  // 中
+  (void)Request(kUrl, options);
+  EXPECT_EQ(fake.CallsTo("SendRequest"), TextList{"SendRequest(request null 0 body 4 4 0)"});
+  EXPECT_EQ(fake.sentBody, (ByteSet{'a', '=', 0xD6, 0xD0}));
+
+  ResetFakeWinHttp();
+  (void)Request(kUrl);
+  EXPECT_EQ(fake.CallsTo("SendRequest"), TextList{"SendRequest(request null 0 null 0 0 0)"});
+}
+
+TEST(WebRequestPipeline, OutputsComeFromTheRawHeadersAndTheBody) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.rawHeaders = L"HTTP/1.1 302 Found\r\nset-cookie: a=1; path=/\r\nLocation: /next\r\n\r\n";
+  fake.body = {'x', 0, 'y'};
+  Text status, headers, received, location, jar = "b=2";
+  ByteSet body;
+  WebRequestOptions options;
+  options.statusText = &status, options.responseHeaders = &headers, options.receivedCookies = &received;
+  options.redirectLocation = &location, options.cookieJar = &jar, options.responseBody = &body;
+  EXPECT_EQ(Request(kUrl, options), "x");
+  EXPECT_EQ(status, "302 Found");
+  EXPECT_EQ(headers, "HTTP/1.1 302 Found\r\nSet-Cookie: a=1; path=/\r\nLocation: /next\r\n\r\n");
+  EXPECT_EQ(received, "a=1");
+  EXPECT_EQ(location, "/next");
+  EXPECT_EQ(jar, "a=1; b=2");
+  EXPECT_EQ(body, (ByteSet{'x', 0, 'y'}));
+}
+
+TEST(WebRequestPipeline, StatusIsEmptyWhenNoLineEndFollowsPositionTen) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.rawHeaders = L"HTTP/1.1 200 OK";
+  Text status = "caller";
+  WebRequestOptions options;
+  options.statusText = &status;
+  (void)Request(kUrl, options);
+  EXPECT_EQ(status, "");
+}
+
+constexpr UINT kCountedMessage = WM_USER + 1;
+int countedMessages = 0;
+
+LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kCountedMessage) ++countedMessages;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A message-only window of the test thread that counts kCountedMessage.
+class CountingWindow {
+ public:
+  CountingWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountingProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"WebRequestCountingWindow";
+    RegisterClassW(&windowClass);
+    window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             windowClass.hInstance, nullptr);
+    countedMessages = 0;
+  }
+  ~CountingWindow() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
+    DestroyWindow(window);
+  }
+  void Post() const { PostMessageW(window, kCountedMessage, 0, 0); }
+
+ private:
+  HWND window = nullptr;
+};
+
+TEST(WebRequestMessages, PendingMessagesAreProcessedOnTheWayOutOfACompletedCall) {
+  CountingWindow window;
+  ResetFakeWinHttp().rawHeaders = L"HTTP/1.1 200 OK\r\nA: 1\r\n\r\n";
+  window.Post();
+  window.Post();
+  (void)Request(kUrl);
+  EXPECT_EQ(countedMessages, 2);
+}
+
+TEST(WebRequestMessages, FailuresBeforeTheUrlAndOfOptionsLeaveMessagesQueued) {
+  for (const char* call : {"CheckPlatform", "SetOption"}) {
+    CountingWindow window;
+    ResetFakeWinHttp().failing = call;
+    window.Post();
+    (void)Request(kUrl);
+    EXPECT_EQ(countedMessages, 0) << call;
+  }
+  for (const char* call : {"CrackUrl", "SetTimeouts", "ReceiveResponse"}) {
+    CountingWindow window;
+    ResetFakeWinHttp().failing = call;
+    window.Post();
+    (void)Request(kUrl);
+    EXPECT_EQ(countedMessages, 1) << call;
+  }
+}
+
+TEST(WebRequestMessages, ProcessingStopsAtAQuitMessageAndLeavesItQueued) {
+  CountingWindow window;
+  ResetFakeWinHttp();
+  PostThreadMessageW(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  window.Post();
+  (void)Request(kUrl);
+  EXPECT_EQ(countedMessages, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, UINT(WM_QUIT));
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Local HTTP/HTTPS server for the web request tests and the benchmark.
+
+test_server.py PORT_FILE [--tls CERT KEY] [--idle SECONDS] [--max-requests N]
+
+Binds 127.0.0.1 on a free port, writes the port number to PORT_FILE once it
+listens, and serves one request at a time until GET /shutdown, N requests or
+SECONDS without a request. Each response goes out in one write, so that Nagle's
+algorithm never holds back a second small segment.
+"""
+import http.server
+import os
+import socket
+import ssl
+import sys
+
+
+def page(size):
+    line = b"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
+    return (line * (size // len(line) + 1))[:size]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *arguments):
+        pass
+
+    def reply(self, status, reason, body=b"", headers=(), head=False):
+        lines = [f"HTTP/1.1 {status} {reason}", f"Content-Length: {len(body)}", "Connection: close"]
+        lines += [f"{name}: {value}" for name, value in headers]
+        data = ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
+        self.wfile.write(data if head else data + body)
+        self.close_connection = True
+
+    def read_body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length else b""
+
+    def route(self, head=False):
+        path, _, query = self.path.partition("?")
+        body = self.read_body()
+        if path == "/shutdown":
+            self.server.stopping = True
+            return self.reply(200, "OK", b"bye")
+        if path == "/echo":
+            # Method, target, request headers as received, then the body.
+            text = f"{self.command} {self.path}\n{self.headers}".encode("latin-1") + body
+            return self.reply(200, "OK", text, head=head)
+        if path == "/cookies":
+            return self.reply(200, "OK", b"cookies", [("Set-Cookie", "a=1; path=/"), ("set-cookie", "b=2"),
+                                                       ("SET-COOKIE", "old=deleted")], head=head)
+        if path == "/redirect":
+            return self.reply(302, "Found", b"moved", [("Location", "/target")], head=head)
+        if path == "/target":
+            return self.reply(200, "OK", b"arrived", head=head)
+        if path == "/zero":
+            return self.reply(200, "OK", b"ab\x00cd", head=head)
+        if path == "/page":
+            return self.reply(200, "OK", page(int(query or "0")), head=head)
+        return self.reply(404, "Not Found", b"missing", head=head)
+
+    def do_GET(self):
+        self.route()
+
+    def do_POST(self):
+        self.route()
+
+    def do_PUT(self):
+        self.route()
+
+    def do_HEAD(self):
+        self.route(head=True)
+
+
+class Server(http.server.HTTPServer):
+    stopping = False
+
+    def get_request(self):
+        connection, address = super().get_request()
+        connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        return connection, address
+
+    def handle_timeout(self):
+        self.stopping = True
+
+
+def main(arguments):
+    port_file, tls, idle, max_requests = arguments[0], None, 20.0, 100000
+    rest = arguments[1:]
+    while rest:
+        if rest[0] == "--tls":
+            tls, rest = (rest[1], rest[2]), rest[3:]
+        elif rest[0] == "--idle":
+            idle, rest = float(rest[1]), rest[2:]
+        elif rest[0] == "--max-requests":
+            max_requests, rest = int(rest[1]), rest[2:]
+        else:
+            raise SystemExit(f"unknown argument {rest[0]}")
+    server = Server(("127.0.0.1", 0), Handler)
+    server.timeout = idle
+    if tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    temporary = port_file + ".part"
+    with open(temporary, "w") as out:
+        out.write(str(server.server_address[1]))
+    os.replace(temporary, port_file)
+    served = 0
+    while not server.stopping and served < max_requests:
+        server.handle_request()
+        served += 1
+    server.server_close()
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

@@ -1,0 +1,69 @@
+#include "web/RequestHeaders.h"
+
+#include "web/Cookies.h"
+
+namespace {
+
+struct DefaultHeaderLine {
+  const char* searchedFor;
+  LetterCase letterCase;
+  const char* line;
+};
+
+// Tested and appended in this order. The Content-Type search is exact and has
+// no space after the colon, so a lower-case caller line does not hide it.
+const DefaultHeaderLine kDefaultHeaderLines[] = {
+    {"User-Agent: ", LetterCase::IgnoreAscii,
+     "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"},
+    {"Accept: ", LetterCase::IgnoreAscii, "Accept: text/html, application/xhtml+xml, */*\r\n"},
+    {"Accept-Encoding: ", LetterCase::IgnoreAscii, "Accept-Encoding: gbk, GB2312\r\n"},
+    {"Accept-Language: ", LetterCase::IgnoreAscii, "Accept-Language: zh-cn\r\n"},
+    {"Content-Type:", LetterCase::Exact, "Content-Type: application/x-www-form-urlencoded\r\n"},
+    {"Cache-Control: ", LetterCase::IgnoreAscii, "Cache-Control: no-cache\r\n"},
+};
+
+constexpr TextView kQuoteToken = "#引号";
+
+Text SetCookieItem(const Text& line) {
+  if (FindText(line, ";") != -1) return TextBetween(line, "Set-Cookie:", ";");
+  return ReplaceAll(line, "Set-Cookie:", "", LetterCase::IgnoreAscii);
+}
+
+}  // namespace
+
+Text BuildRequestHeaders(TextView extraHeaders, TextView cookieText) {
+  Text block;
+  if (!extraHeaders.empty()) block.append(extraHeaders).append("\r\n");
+  for (const DefaultHeaderLine& row : kDefaultHeaderLines) {
+    if (FindText(block, row.searchedFor, 1, row.letterCase) == -1) block.append(row.line);
+  }
+  if (!cookieText.empty() && FindText(block, "Cookie: ", 1, LetterCase::IgnoreAscii) == -1)
+    block.append("Cookie: ").append(cookieText).append("\r\n");
+  return block;
+}
+
+void ParseResponseHeaders(Text& responseHeaders, Text& receivedCookies, Text& redirectLocation,
+                          Text* cookieJar, void (*afterEachLine)()) {
+  responseHeaders = ReplaceAll(responseHeaders, "Set-Cookie", "Set-Cookie", LetterCase::IgnoreAscii);
+  constexpr TextView kLocation = "Location: ";
+  for (const Text& line : SplitText(responseHeaders, "\r\n")) {
+    if (FindText(line, "Set-Cookie") != -1) receivedCookies.append(TrimSpaces(SetCookieItem(line))).append("; ");
+    if (line.size() >= kLocation.size() &&
+        FindText(TextView(line).substr(0, kLocation.size()), kLocation, 1, LetterCase::IgnoreAscii) == 1)
+      redirectLocation = line.substr(kLocation.size());
+    if (afterEachLine) afterEachLine();
+  }
+  receivedCookies.resize(receivedCookies.size() >= 2 ? receivedCookies.size() - 2 : 0);
+  if (cookieJar) MergeCookies(*cookieJar, receivedCookies);
+}
+
+Text TextBetween(TextView text, TextView startMarker, TextView endMarker, int startPosition, LetterCase letterCase) {
+  Text start = ReplaceAll(startMarker, kQuoteToken, "\"");
+  Text end = ReplaceAll(endMarker, kQuoteToken, "\"");
+  int startAt = FindText(text, start, startPosition, letterCase);
+  if (startAt == -1) return {};
+  int from = startAt + int(start.size());
+  int endAt = FindText(text, end, from, letterCase);
+  if (endAt == -1) return {};
+  return Text(text.substr(size_t(from - 1), size_t(endAt - from)));
+}

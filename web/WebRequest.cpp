@@ -1,0 +1,272 @@
+#include "web/WebRequest.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "text/CodePage936.h"
+#include "ui/system/ProcessPendingMessages.h"
+#include "web/DecodePageText.h"
+#include "web/RequestHeaders.h"
+
+namespace {
+
+enum Failure : int {
+  kNoFailure = 0,
+  kHeadersUnreadable = 1,  // ends the call quietly, without a message
+  kPlatformUnsupported = 700,
+  kUrlNotParsed = 701,
+  kSessionNotOpened = 702,
+  kConnectionNotOpened = 703,
+  kRequestNotOpened = 704,
+  kTimeoutsNotSet = 705,
+  kCredentialsNotSet = 707,
+  kCookieFeatureNotSet = 708,
+  kRedirectNotSet = 709,
+  kHeadersNotAdded = 710,
+  kRequestNotSent = 711,
+  kNoResponse = 712,
+  kReadFailed = 713,
+};
+
+const char* FailureMessage(Failure failure) {
+  switch (failure) {
+    case kPlatformUnsupported: return "700 当前系统不支持WinHttp服务!";
+    case kUrlNotParsed: return "701 解析URL地址失败!";
+    case kSessionNotOpened: return "702 创建WinHttp会话失败!";
+    case kConnectionNotOpened: return "703 创建WinHttp连接失败!";
+    case kRequestNotOpened: return "704 创建WinHttp请求失败!";
+    case kTimeoutsNotSet: return "705 设置超时时间失败!";
+    case kCredentialsNotSet: return "707 设置代理凭证失败!";
+    case kCookieFeatureNotSet: return "708 禁止自动设置Cookies失败!";
+    case kRedirectNotSet: return "709 重定向设置失败!";
+    case kHeadersNotAdded: return "710 设置协议头失败!";
+    case kRequestNotSent: return "711 发送请求失败!";
+    case kNoResponse: return "712 服务器未响应!";
+    case kReadFailed: return "713 读取数据失败!";
+    case kNoFailure:
+    case kHeadersUnreadable: break;
+  }
+  return "";
+}
+
+// The failures after which the caller's window gets its pending messages,
+// like a completed request.
+bool ProcessesMessagesAfter(Failure failure) {
+  return (failure >= kUrlNotParsed && failure <= kTimeoutsNotSet) ||
+         (failure >= kHeadersNotAdded && failure <= kNoResponse);
+}
+
+const wchar_t* Verb(int method) {
+  switch (method) {
+    case 1: return L"POST";
+    case 2: return L"HEAD";
+    case 3: return L"PUT";
+    default: return L"GET";
+  }
+}
+
+constexpr DWORD kDefaultTimeoutMilliseconds = 30000;
+
+struct CrackedUrl {
+  bool secure = false;
+  INTERNET_PORT port = 0;
+  Text host;
+  std::wstring objectName;
+};
+
+// Declared in opening order, so they close request, connection, session.
+struct RequestHandles {
+  InternetHandle session;
+  InternetHandle connection;
+  InternetHandle request;
+};
+
+class Pipeline {
+ public:
+  Pipeline(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp)
+      : url(url), options(options), winHttp(winHttp) {}
+
+  // The body text, or empty; Outcome() then tells how the call ended.
+  Text Run();
+  Failure Outcome() const { return failure; }
+
+ private:
+  [[nodiscard]] bool Crack(CrackedUrl& cracked);
+  [[nodiscard]] Failure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
+  [[nodiscard]] Failure Configure(HINTERNET request);
+  [[nodiscard]] bool SetDword(HINTERNET request, DWORD option, DWORD value);
+  void ReadBody(HINTERNET request, ByteSet& body);
+  [[nodiscard]] bool ReadRawHeaders(HINTERNET request, Text& rawHeaders);
+  void Report(Failure code) {
+    if (options.statusText) *options.statusText = FailureMessage(code);
+  }
+  // Ends the call with `code`; its handles close as the caller's holders go.
+  Text Fail(Failure code) {
+    failure = code;
+    Report(code);
+    return {};
+  }
+
+  const Text& url;
+  const WebRequestOptions& options;
+  const WinHttpApi& winHttp;
+  Failure failure = kNoFailure;
+  std::wstring wideUrl;  // the cracked components point into it
+};
+
+bool Pipeline::Crack(CrackedUrl& cracked) {
+  wideUrl = TextToUtf16(url);
+  URL_COMPONENTS components = {};
+  components.dwStructSize = sizeof components;
+  components.dwSchemeLength = DWORD(-1);
+  components.dwHostNameLength = DWORD(-1);
+  components.dwUrlPathLength = DWORD(-1);
+  components.dwExtraInfoLength = DWORD(-1);
+  if (!winHttp.crackUrl(wideUrl.c_str(), DWORD(wideUrl.size()), 0, &components)) return false;
+  cracked.secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+  cracked.port = components.nPort;
+  cracked.host = Utf16ToText(components.lpszHostName, int(components.dwHostNameLength));
+  if (int(components.dwUrlPathLength) < 1) {
+    cracked.objectName = L"/";  // the query is not sent without a path
+  } else {
+    cracked.objectName.assign(components.lpszUrlPath, components.dwUrlPathLength);
+    if (components.lpszExtraInfo && int(components.dwExtraInfoLength) > 0)
+      cracked.objectName.append(components.lpszExtraInfo, components.dwExtraInfoLength);
+  }
+  return true;
+}
+
+Failure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
+  bool useProxy = !options.proxy.empty();
+  // WinHttp takes a proxy list; for plain http only the http entry is named.
+  std::wstring proxyName = !useProxy ? std::wstring() : TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
+  handles.session = InternetHandle(
+      winHttp, winHttp.open(nullptr, useProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
+                            proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!handles.session) return kSessionNotOpened;
+  std::wstring host = TextToUtf16(cracked.host);
+  handles.connection = InternetHandle(winHttp, winHttp.connect(handles.session.Get(), host.c_str(), cracked.port, 0));
+  if (!handles.connection) return kConnectionNotOpened;
+  handles.request = InternetHandle(
+      winHttp, winHttp.openRequest(handles.connection.Get(), Verb(options.method), cracked.objectName.c_str(), nullptr,
+                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                   cracked.secure ? WINHTTP_FLAG_SECURE : 0));
+  if (!handles.request) return kRequestNotOpened;
+  return kNoFailure;
+}
+
+bool Pipeline::SetDword(HINTERNET request, DWORD option, DWORD value) {
+  return winHttp.setOption(request, option, &value, sizeof value);
+}
+
+Failure Pipeline::Configure(HINTERNET request) {
+  // Capped so that a huge number of seconds cannot overflow into a negative timeout.
+  long long milliseconds = options.timeoutSeconds > 0 ? options.timeoutSeconds * 1000LL : kDefaultTimeoutMilliseconds;
+  int timeout = int(milliseconds < INT_MAX ? milliseconds : INT_MAX);
+  if (!winHttp.setTimeouts(request, timeout, timeout, timeout, timeout)) return kTimeoutsNotSet;
+  if (!options.userName.empty() && !options.password.empty()) {
+    std::wstring user = TextToUtf16(options.userName), password = TextToUtf16(options.password);
+    if (!winHttp.setCredentials(request, WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
+                                password.c_str(), nullptr))
+      return kCredentialsNotSet;
+  }
+  if (!options.proxyUser.empty() && !options.proxyPassword.empty()) {
+    std::wstring user = TextToUtf16(options.proxyUser), password = TextToUtf16(options.proxyPassword);
+    if (!winHttp.setCredentials(request, WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
+                                password.c_str(), nullptr))
+      return kCredentialsNotSet;
+  }
+  // Without a jar WinHttp must neither store nor send cookies by itself. With
+  // one, option 79 with value 1 is what is set: WinHttp reads that as "check
+  // certificate revocation", so a jar makes HTTPS stricter, never laxer.
+  bool cookieFeatureSet = options.cookieJar ? SetDword(request, WINHTTP_OPTION_ENABLE_FEATURE, WINHTTP_ENABLE_SSL_REVOCATION)
+                                            : SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
+  if (!cookieFeatureSet) return kCookieFeatureNotSet;
+  if (options.noRedirect && !SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS))
+    return kRedirectNotSet;
+  std::wstring block = TextToUtf16(BuildRequestHeaders(options.extraHeaders, options.cookieJar ? *options.cookieJar : Text()));
+  if (!winHttp.addRequestHeaders(request, block.c_str(), DWORD(block.size()),
+                                 WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
+    return kHeadersNotAdded;
+  return kNoFailure;
+}
+
+void Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
+  // Chunks of exactly the size WinHttp reports; no limit on the body size.
+  for (;;) {
+    DWORD available = 0;
+    if (!winHttp.queryDataAvailable(request, &available) || int(available) < 1) return;
+    size_t start = body.size();
+    body.resize(start + available);
+    DWORD read = 0;
+    if (!winHttp.readData(request, body.data() + start, available, &read)) {
+      body.resize(start);
+      Report(kReadFailed);  // not fatal: what was read so far is kept
+      return;
+    }
+    body.resize(start + (read < available ? read : available));
+  }
+}
+
+bool Pipeline::ReadRawHeaders(HINTERNET request, Text& rawHeaders) {
+  DWORD size = 0;
+  // This call only learns the size; it fails by design with an empty buffer.
+  (void)winHttp.queryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+                             WINHTTP_NO_HEADER_INDEX);
+  std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+  if (!winHttp.queryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &size,
+                            WINHTTP_NO_HEADER_INDEX))
+    return false;
+  rawHeaders = Utf16ToText(buffer.c_str(), int(size / sizeof(wchar_t)));
+  return true;
+}
+
+Text Pipeline::Run() {
+  if (!winHttp.checkPlatform()) return Fail(kPlatformUnsupported);
+  CrackedUrl cracked;
+  if (!Crack(cracked)) return Fail(kUrlNotParsed);
+  RequestHandles handles;
+  if (Failure opening = OpenHandles(cracked, handles)) return Fail(opening);
+  HINTERNET request = handles.request.Get();
+  if (Failure configuring = Configure(request)) return Fail(configuring);
+  const Text& postData = options.postData;
+  DWORD bodyLength = DWORD(postData.size());
+  if (!winHttp.sendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                           postData.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(postData.data()), bodyLength,
+                           bodyLength, 0))
+    return Fail(kRequestNotSent);
+  if (!winHttp.receiveResponse(request, nullptr)) return Fail(kNoResponse);
+
+  ByteSet body;
+  ReadBody(request, body);
+  Text headers;
+  // Unreadable headers end the call quietly: no output is touched.
+  if (!ReadRawHeaders(request, headers)) {
+    failure = kHeadersUnreadable;
+    return {};
+  }
+
+  int lineEnd = FindText(headers, "\r\n", 10);
+  if (options.statusText) *options.statusText = lineEnd == -1 ? Text() : headers.substr(9, size_t(lineEnd - 10));
+  Text receivedCookies, redirectLocation;
+  ParseResponseHeaders(headers, receivedCookies, redirectLocation, options.cookieJar, ProcessPendingMessages);
+  if (options.responseHeaders) *options.responseHeaders = headers;
+  if (options.receivedCookies) *options.receivedCookies = receivedCookies;
+  if (options.redirectLocation) *options.redirectLocation = redirectLocation;
+
+  Text bodyText(body.begin(), std::find(body.begin(), body.end(), 0));
+  DecodePageText(body, bodyText);
+  if (options.responseBody) *options.responseBody = std::move(body);
+  return bodyText;
+}
+
+}  // namespace
+
+Text WebRequest(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp) {
+  Pipeline pipeline(url, options, winHttp);
+  Text bodyText = pipeline.Run();
+  // The handles are closed by now; the caller's window catches up on the way out.
+  Failure failure = pipeline.Outcome();
+  if (failure == kNoFailure || ProcessesMessagesAfter(failure)) ProcessPendingMessages();
+  return bodyText;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// One HTTP or HTTPS request through WinHttp, synchronous, self-contained: it
+// opens and closes its own session, connection and request. Failures write a
+// numbered message into `statusText` ("700 ..." to "713 ...") and give empty
+// text; nothing is thrown.
+#include "text/Text.h"
+#include "web/WinHttpApi.h"
+
+// Everything besides the URL. Inputs left alone behave as their zero value;
+// an output pointer left null is not delivered.
+struct WebRequestOptions {
+  int method = 0;  // 0 GET, 1 POST, 2 HEAD, 3 PUT, anything else GET
+  Text postData;   // sent as its bytes, no terminator
+  // Cookies to send, updated with those the server sets. Null and a pointer
+  // to an empty text differ: null leaves cookies off in WinHttp itself.
+  Text* cookieJar = nullptr;
+  Text* receivedCookies = nullptr;  // the response's Set-Cookie items, "; " between
+  Text extraHeaders;                // CR LF separated, no trailing CR LF
+  Text* responseHeaders = nullptr;  // the raw header block, status line included
+  bool noRedirect = false;
+  Text userName;  // server Basic credentials, only when both halves are given
+  Text password;
+  Text proxy;  // host:port; empty means no proxy
+  Text proxyUser;
+  Text proxyPassword;
+  int timeoutSeconds = 0;  // every phase; 0 or less means 30 seconds
+  Text* redirectLocation = nullptr;
+  Text* statusText = nullptr;  // "200 OK", or the failure message
+  ByteSet* responseBody = nullptr;
+};
+
+// The body up to its first zero byte, as decoded text; empty after a failure.
+[[nodiscard]] Text WebRequest(const Text& url, const WebRequestOptions& options = {},
+                              const WinHttpApi& winHttp = SystemWinHttp());
