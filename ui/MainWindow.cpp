@@ -55,6 +55,11 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }
+    case WM_SETFONT:
+      target->font = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(target->font);
     case WM_TIMER:
       if (wParam == Timer::kIdentifier) Raise(*target, ControlId::记时间, ControlEvent::Tick);
       return 0;

@@ -26,6 +26,7 @@ struct MainWindow {
 
   EventTable events;
   bool ending = false;  // the program has begun to end: no more handlers
+  HFONT font = nullptr;  // the window's own (WM_SETFONT), the stock DEFAULT_GUI_FONT
   GdiObject textFont;   // the edit box's and the list's font
   IconHandle icon;
 };
