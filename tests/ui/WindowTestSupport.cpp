@@ -84,7 +84,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   WindowSearch& search = *reinterpret_cast<WindowSearch*>(parameter);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search.processId || ClassNameOf(window) != search.className) return TRUE;
+  if (owner != search.processId || !IsWindowVisible(window) || ClassNameOf(window) != search.className) return TRUE;
   if (search.title && WindowTextOf(window) != search.title) return TRUE;
   search.found = window;
   return FALSE;

@@ -35,7 +35,7 @@ HANDLE StartChildScenario(const char* scenario);
 // Or any program by its Linux path (run under Wine through drive Z:).
 HANDLE StartProgram(const std::string& linuxPath);
 
-// The first top-level window of process `processId` with that class (and
+// The first visible top-level window of process `processId` with that class (and
 // title, when given), waiting up to `milliseconds`; null when none appeared.
 HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title, int milliseconds);
 
