@@ -159,12 +159,11 @@ TEST_F(SearchControls, IdleStopClickChangesNothing) {
 TEST_F(SearchControls, ARunThatEndsByItselfReturnsToIdle) {
   searchState.workerBody = ListThreeRowsAndEnd;
   ClickSearch();
-  ASSERT_TRUE(PumpUntil([] { return mainWindow.搜索_按钮.GetCaption() == kStart; }));
+  HANDLE thread = WorkerThreadCopy();
+  ASSERT_TRUE(PumpUntilSignalled(thread));  // its last operations done
+  CloseHandle(thread);
   ExpectState(kStart, kStop, 0);
   EXPECT_EQ(List().RowCount(), 3);
-  HANDLE thread = WorkerThreadCopy();
-  EXPECT_TRUE(PumpUntilSignalled(thread));
-  CloseHandle(thread);
   // And a new search starts from there with an empty list.
   searchState.workerBody = ListUntilEnded;
   ClickSearch();
