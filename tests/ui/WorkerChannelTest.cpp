@@ -155,8 +155,7 @@ TEST_F(WorkerChannel, TheGateWaitsWhilePausedAndSaysStopOnceEnded) {
   Sleep(200);
   EXPECT_LE(InterlockedCompareExchange(&seen.gatePasses, 0, 0), passes + 1);
   ResumeCurrentRun();
-  Sleep(100);
-  EXPECT_GT(InterlockedCompareExchange(&seen.gatePasses, 0, 0), passes + 1);
+  EXPECT_TRUE(PumpUntil([&] { return InterlockedCompareExchange(&seen.gatePasses, 0, 0) > passes + 1; }));
   PauseCurrentRun();
   EndCurrentRun();  // ended while paused: the gate opens and says no
   ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
