@@ -1,0 +1,3 @@
+#include "app/SearchState.h"
+
+SearchState searchState;

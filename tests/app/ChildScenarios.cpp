@@ -1,0 +1,39 @@
+#include "tests/app/ChildScenarios.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/ProgramStart.h"
+#include "ui/MainWindow.h"
+#include "ui/system/FatalError.h"
+
+namespace {
+
+// A run that lists a row every 20 ms until it is ended.
+void ListUntilEnded() {
+  while (WorkerShouldGoOn()) {
+    int row = mainWindow.超级列表框1.AppendRow();
+    mainWindow.超级列表框1.SetCellText(row, 0, DecimalText(row + 1));
+    Sleep(20);
+  }
+}
+
+void RaiseOnTheWorker() { FatalError(kIndexBelowOne); }
+
+void CALLBACK RaiseOnTheUiThread(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  FatalError(kNoErrorCode, "");
+}
+
+}  // namespace
+
+int RunChildScenario(const char* name) {
+  if (std::strcmp(name, "list-until-ended") == 0) return RunProgram(ListUntilEnded);
+  if (std::strcmp(name, "fatal-on-worker") == 0) return RunProgram(RaiseOnTheWorker);
+  if (std::strcmp(name, "fatal-empty-on-ui") == 0) {
+    SetTimer(nullptr, 0, 200, RaiseOnTheUiThread);
+    return RunProgram(ListUntilEnded);
+  }
+  return 3;
+}

@@ -1,0 +1,102 @@
+// The program's end, seen from outside: its exit codes and the fatal report.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "tests/ui/WindowTestSupport.h"
+#include "ui/Controls.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class ProgramEnd : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (!process) return;
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    CloseHandle(process);
+  }
+  void Open(HANDLE started) {
+    process = started;
+    ASSERT_NE(process, nullptr);
+    window = WaitForProcessWindow(GetProcessId(process), kMainWindowClass, nullptr, 15000);
+    ASSERT_NE(window, nullptr);
+  }
+  HWND Control(ControlId id) const { return GetDlgItem(window, int(id)); }
+  void Click(ControlId id) const {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(int(id), BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+  }
+  bool WaitForCaption(ControlId id, const wchar_t* caption) const {
+    return PumpUntil([&] { return WindowTextOf(Control(id)) == caption; });
+  }
+  int Rows() const { return int(SendMessageW(Control(ControlId::超级列表框1), LVM_GETITEMCOUNT, 0, 0)); }
+  HWND WaitForReport() const {
+    return WaitForProcessWindow(GetProcessId(process), L"#32770", L"\u9519\u8BEF", 10000);  // 错误
+  }
+  HANDLE process = nullptr;
+  HWND window = nullptr;
+};
+
+TEST_F(ProgramEnd, SeedsearchShowsItsTitleRunsASearchAndClosesWithExitCodeZero) {
+  Open(StartProgram(SEEDSEARCH_EXE));
+  EXPECT_EQ(WindowTextOf(window), L"SeedSearch \u79CD\u5B50\u641C\u7D22");  // 种子搜索
+  Click(ControlId::搜索_按钮);
+  // Until the search run exists, a search ends at once and leaves the controls Idle.
+  EXPECT_TRUE(WaitForCaption(ControlId::搜索_按钮, L"\u5F00\u59CB"));  // 开始
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExitCode(process), 0u);
+}
+
+TEST_F(ProgramEnd, ClosingDuringARunExitsAtOnceWithCodeZero) {
+  Open(StartChildScenario("list-until-ended"));
+  Click(ControlId::搜索_按钮);
+  ASSERT_TRUE(PumpUntil([&] { return Rows() >= 2; }));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExitCode(process, 5000), 0u);
+}
+
+TEST_F(ProgramEnd, ClosingDuringAPauseExitsWithCodeZero) {
+  Open(StartChildScenario("list-until-ended"));
+  Click(ControlId::搜索_按钮);
+  ASSERT_TRUE(PumpUntil([&] { return Rows() >= 1; }));
+  Click(ControlId::停止_按钮);
+  ASSERT_TRUE(WaitForCaption(ControlId::停止_按钮, L"\u7EE7\u7EED"));  // 继续
+  PostMessageW(window, WM_QUERYENDSESSION, 0, 0);
+  EXPECT_EQ(WaitForExitCode(process, 5000), 0u);
+}
+
+TEST_F(ProgramEnd, AReportOnTheWorkerIsShownByTheUiThreadWhichRunsNoHandlerMeanwhile) {
+  Open(StartChildScenario("fatal-on-worker"));
+  Click(ControlId::搜索_按钮);
+  HWND box = WaitForReport();
+  ASSERT_NE(box, nullptr);
+  // 运行时出错! / 错误代码：4 / 错误信息：数组成员引用下标必须大于等于1
+  EXPECT_EQ(MessageBoxText(box),
+            L"\u8FD0\u884C\u65F6\u51FA\u9519!\r\n\r\n"
+            L"\u9519\u8BEF\u4EE3\u7801\uFF1A4\r\n\r\n"
+            L"\u9519\u8BEF\u4FE1\u606F\uFF1A\u6570\u7EC4\u6210\u5458\u5F15\u7528\u4E0B\u6807\u5FC5\u987B\u5927\u4E8E"
+            L"\u7B49\u4E8E1\r\n");
+  EXPECT_EQ(GetWindowThreadProcessId(box, nullptr), GetWindowThreadProcessId(window, nullptr));
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+
+  // A pause click while the box is open: its handler would show 继续.
+  Click(ControlId::停止_按钮);
+  PumpMessagesFor(300);
+  EXPECT_EQ(WindowTextOf(Control(ControlId::停止_按钮)), L"\u505C\u6B62");  // 停止
+  EXPECT_TRUE(IsWindow(window));  // still there, and painting, while the box is open
+
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(WaitForExitCode(process), 4294967295u);
+}
+
+TEST_F(ProgramEnd, AReportWithCodeZeroAndNoMessageShowsOnlyItsFirstLine) {
+  Open(StartChildScenario("fatal-empty-on-ui"));
+  HWND box = WaitForReport();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"\u8FD0\u884C\u65F6\u51FA\u9519!\r\n\r\n");  // 运行时出错!
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(WaitForExitCode(process), 4294967295u);
+}
+
+}  // namespace

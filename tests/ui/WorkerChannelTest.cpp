@@ -1,0 +1,197 @@
+// Control operations called on a real worker thread reach the controls only
+// through the UI thread, only while the run is current and not paused.
+#include <gtest/gtest.h>
+
+#include "tests/ui/WindowTestSupport.h"
+#include "ui/MainWindow.h"
+#include "ui/WorkerChannel.h"
+
+namespace {
+
+const Text kClose = "\xB9\xD8\xB1\xD5";  // 关闭
+
+// What the bodies saw, written by the worker, read after it has finished.
+struct Seen {
+  Text editText;
+  Text caption;
+  bool checked = false;
+  int appended = -2;
+  int rowCount = -2;
+  Text cell;
+  LONG gatePasses = 0;
+  bool leftAtGate = false;
+};
+Seen seen;
+
+void ReadAndWriteOnce() {
+  seen.editText = mainWindow.编辑框1.GetText();
+  mainWindow.搜索_按钮.SetCaption(kClose);
+  seen.caption = mainWindow.搜索_按钮.GetCaption();
+  seen.checked = mainWindow.精确框.IsChecked();
+  seen.appended = mainWindow.超级列表框1.AppendRow();
+  mainWindow.超级列表框1.SetCellText(seen.appended, 1, "\xD6\xD0");  // 中
+  seen.cell = mainWindow.超级列表框1.GetCellText(seen.appended, 1);
+  seen.rowCount = mainWindow.超级列表框1.RowCount();
+  mainWindow.状态条.SetPartText(3, "together 1 results");
+  mainWindow.记时间.SetInterval(1000);
+}
+
+// Appends rows with no gate of its own: it stops only when a row is refused.
+void AppendUntilRefused() {
+  while (mainWindow.超级列表框1.AppendRow() >= 0) Sleep(1);
+  seen.rowCount = mainWindow.超级列表框1.RowCount();
+  seen.editText = mainWindow.编辑框1.GetText();
+  seen.checked = mainWindow.精确框.IsChecked();
+  seen.caption = mainWindow.搜索_按钮.GetCaption();
+}
+
+// Touches no control: only the gate.
+void PassTheGate() {
+  while (WorkerShouldGoOn()) {
+    InterlockedIncrement(&seen.gatePasses);
+    Sleep(1);
+  }
+  seen.leftAtGate = true;
+}
+
+class WorkerChannel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    seen = Seen();
+    ASSERT_TRUE(CreateMainWindow(mainWindow, {}));
+  }
+  void TearDown() override {
+    EndCurrentRun();
+    if (thread) {
+      EXPECT_TRUE(PumpUntilSignalled(thread, 5000));
+      CloseHandle(thread);
+    }
+    DestroyMainWindow(mainWindow);
+  }
+  void Start(WorkerBody body) {
+    WorkerRun* run = BeginWorkerRun(mainWindow.window.handle, body);
+    thread = CreateThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+  }
+  bool Finished() const { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
+  HANDLE thread = nullptr;
+};
+
+TEST_F(WorkerChannel, EachOperationHasTakenEffectWhenItReturnsToTheWorker) {
+  SetWindowTextW(mainWindow.编辑框1.handle, L"\u4E2D");  // 中
+  SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
+  Start(ReadAndWriteOnce);
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+  EXPECT_EQ(seen.editText, "\xD6\xD0");  // 中
+  EXPECT_EQ(seen.caption, kClose);
+  EXPECT_TRUE(seen.checked);
+  EXPECT_EQ(seen.appended, 0);
+  EXPECT_EQ(seen.cell, "\xD6\xD0");  // 中
+  EXPECT_EQ(seen.rowCount, 1);
+  EXPECT_EQ(WindowTextOf(mainWindow.搜索_按钮.handle), L"\u5173\u95ED");  // 关闭
+  EXPECT_EQ(mainWindow.状态条.parts[3].text, "together 1 results");
+  // Started from the worker, the timer belongs to the UI thread all the same.
+  EXPECT_TRUE(mainWindow.记时间.running);
+  EXPECT_TRUE(KillTimer(mainWindow.window.handle, 1000));
+}
+
+TEST_F(WorkerChannel, TheWorkerWaitsForTheUiThreadWhichNeverWaitsForIt) {
+  Start(ReadAndWriteOnce);
+  // Without message dispatch on the UI thread nothing reaches the controls.
+  EXPECT_EQ(WaitForSingleObject(thread, 300), DWORD(WAIT_TIMEOUT));
+  EXPECT_EQ(mainWindow.搜索_按钮.caption, "\xBF\xAA\xCA\xBC");  // 开始
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+}
+
+TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
+  ListView& list = mainWindow.超级列表框1;
+  Start(AppendUntilRefused);
+  ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 5; }));
+  PauseCurrentRun();
+  int rows = list.RowCount();
+  PumpMessagesFor(300);
+  EXPECT_EQ(list.RowCount(), rows);
+  EXPECT_FALSE(Finished());
+  ResumeCurrentRun();
+  EXPECT_TRUE(PumpUntil([&] { return list.RowCount() >= rows + 5; }));
+}
+
+TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
+  ListView& list = mainWindow.超级列表框1;
+  SetWindowTextW(mainWindow.编辑框1.handle, L"abc");
+  SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
+  Start(AppendUntilRefused);
+  ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 3; }));
+  PauseCurrentRun();
+  PumpMessagesFor(50);  // the worker is now held inside AppendRow
+  int rows = list.RowCount();
+  EndCurrentRun();
+  // The worker leaves with no help from the UI thread.
+  ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
+  PumpMessagesFor(50);
+  EXPECT_EQ(list.RowCount(), rows);
+  EXPECT_EQ(seen.rowCount, 0);
+  EXPECT_EQ(seen.editText, "");
+  EXPECT_FALSE(seen.checked);
+  EXPECT_EQ(seen.caption, "");
+}
+
+TEST_F(WorkerChannel, EndingARunningWorkerStopsItAtOnce) {
+  ListView& list = mainWindow.超级列表框1;
+  Start(AppendUntilRefused);
+  ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 3; }));
+  EndCurrentRun();
+  int rows = list.RowCount();
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+  EXPECT_EQ(list.RowCount(), rows);
+}
+
+TEST_F(WorkerChannel, TheGateWaitsWhilePausedAndSaysStopOnceEnded) {
+  Start(PassTheGate);
+  ASSERT_TRUE(PumpUntil([] { return seen.gatePasses > 3; }));
+  PauseCurrentRun();
+  Sleep(50);
+  LONG passes = InterlockedCompareExchange(&seen.gatePasses, 0, 0);
+  Sleep(200);
+  EXPECT_LE(InterlockedCompareExchange(&seen.gatePasses, 0, 0), passes + 1);
+  ResumeCurrentRun();
+  EXPECT_TRUE(PumpUntil([&] { return InterlockedCompareExchange(&seen.gatePasses, 0, 0) > passes + 1; }));
+  PauseCurrentRun();
+  EndCurrentRun();  // ended while paused: the gate opens and says no
+  ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
+  EXPECT_TRUE(seen.leftAtGate);
+}
+
+TEST_F(WorkerChannel, AnEndedRunsWorkerCannotReachANewRun) {
+  ListView& list = mainWindow.超级列表框1;
+  Start(AppendUntilRefused);
+  ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 1; }));
+  PauseCurrentRun();
+  PumpMessagesFor(30);
+  HANDLE first = thread;
+  thread = nullptr;
+  // A new run ends the paused one; its held row is dropped, not run for the new one.
+  Start(PassTheGate);
+  int rows = list.RowCount();
+  ASSERT_TRUE(PumpUntilSignalled(first));
+  CloseHandle(first);
+  PumpMessagesFor(50);
+  EXPECT_EQ(list.RowCount(), rows);
+}
+
+DWORD WINAPI ActWithoutARun(LPVOID) {
+  seen.appended = mainWindow.超级列表框1.AppendRow();
+  seen.leftAtGate = !WorkerShouldGoOn();
+  return 0;
+}
+
+TEST_F(WorkerChannel, AThreadThatIsNoWorkerGetsNothingDone) {
+  HANDLE other = CreateThread(nullptr, 0, ActWithoutARun, nullptr, 0, nullptr);
+  ASSERT_TRUE(PumpUntilSignalled(other));
+  CloseHandle(other);
+  EXPECT_EQ(seen.appended, -1);
+  EXPECT_TRUE(seen.leftAtGate);
+  EXPECT_EQ(mainWindow.超级列表框1.RowCount(), 0);
+}
+
+}  // namespace

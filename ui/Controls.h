@@ -1,0 +1,30 @@
+#pragma once
+// The identities of the main window's controls and the events they raise. A
+// control's identifier is also its child-window identifier (GetDlgItem) and
+// the command identifier of the menu items.
+enum class ControlId : int {
+  MainWindow = 0,
+  记时间 = 1000,  // also the system timer's identifier
+  分组框 = 1001,
+  透明标签1 = 1002,
+  编辑框1 = 1003,
+  循环执行 = 1004,
+  精确框 = 1005,
+  搜索_按钮 = 1006,
+  停止_按钮 = 1007,
+  全选框 = 1008,
+  超级列表框1 = 1009,
+  状态条 = 1010,
+  右键选项 = 1011,
+  复制下载地址 = 1012,
+  下载种子 = 1013,
+};
+
+enum class ControlEvent {
+  Created,     // the main window and all its controls exist (still hidden)
+  Closing,     // WM_CLOSE or WM_QUERYENDSESSION
+  Clicked,     // BN_CLICKED, after an automatic check box has toggled
+  Tick,        // WM_TIMER of 记时间
+  RightClick,  // NM_RCLICK of the list, on a row or not
+  Chosen,      // a popup-menu item
+};

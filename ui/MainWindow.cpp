@@ -1,0 +1,171 @@
+#include "ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "ui/WindowLayout.h"
+#include "ui/WindowMessages.h"
+#include "ui/WorkerChannel.h"
+#include "ui/system/FatalError.h"
+
+MainWindow mainWindow;
+
+namespace {
+
+bool HandlersStopped(const MainWindow& target) { return target.ending || FatalErrorBegun(); }
+
+void Raise(MainWindow& target, ControlId control, ControlEvent event) {
+  if (HandlersStopped(target)) return;
+  if (EventHandler handler = FindHandler(target.events, control, event)) handler();
+}
+
+// The close cannot be refused; from here on no other handler runs.
+void Close(MainWindow& target) {
+  if (HandlersStopped(target)) return;
+  target.ending = true;
+  if (EventHandler handler = FindHandler(target.events, ControlId::MainWindow, ControlEvent::Closing)) handler();
+  DestroyMainWindow(target);
+  PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MainWindow* target = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE) {
+    target = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+  }
+  if (!target) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_COMMAND:
+      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED)
+        Raise(*target, ControlId(LOWORD(wParam)), ControlEvent::Clicked);
+      else if (lParam == 0 && HIWORD(wParam) == 0)
+        Raise(*target, ControlId(LOWORD(wParam)), ControlEvent::Chosen);
+      return 0;
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom == UINT_PTR(ControlId::超级列表框1) && header->code == UINT(NM_RCLICK))
+        Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
+      return 0;
+    }
+    case WM_SETFONT:
+      target->font = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(target->font);
+    case WM_TIMER:
+      if (wParam == Timer::kIdentifier) Raise(*target, ControlId::记时间, ControlEvent::Tick);
+      return 0;
+    case kWorkerOperationMessage:
+      RunQueuedOperations();
+      return 0;
+    case WM_CLOSE:
+      Close(*target);
+      return 0;
+    case WM_QUERYENDSESSION:
+      Close(*target);
+      return TRUE;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+const wchar_t* MainWindowClass() {
+  static const wchar_t* const name = [] {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = MainWindowProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&windowClass);
+    return kMainWindowClass;
+  }();
+  return name;
+}
+
+bool IsTabStop(HWND control) {
+  return control && IsWindowVisible(control) && IsWindowEnabled(control) &&
+         (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP);
+}
+
+}  // namespace
+
+bool CreateMainWindow(MainWindow& target, EventTable events) {
+  INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&common);
+  target.events = std::move(events);
+  target.ending = false;
+  int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2;
+  HWND window = CreateWindowExW(0, MainWindowClass(), L"", kMainWindowStyle, left, top, kMainWindowWidth,
+                                kMainWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), &target);
+  if (!window) return false;
+  target.window.handle = window;
+  RECT outer;
+  GetWindowRect(window, &outer);
+  if (outer.right - outer.left != kMainWindowWidth || outer.bottom - outer.top != kMainWindowHeight)
+    SetWindowPos(window, nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
+  target.icon = CreateWindowIcon();
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(target.icon.Get()));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(target.icon.Get()));
+  SendMessageW(window, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  if (!CreateControls(target)) {
+    DestroyMainWindow(target);
+    return false;
+  }
+  Raise(target, ControlId::MainWindow, ControlEvent::Created);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  return true;
+}
+
+void DestroyMainWindow(MainWindow& target) {
+  EndCurrentRun();
+  if (target.window.handle) DestroyWindow(target.window.handle);
+  target = MainWindow();
+}
+
+bool HandleWindowKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+  HWND window = mainWindow.window.handle;
+  if (!window || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
+  const int count = int(sizeof kTabOrder / sizeof kTabOrder[0]);
+  const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+  HWND focus = GetFocus();
+  int current = -1;
+  for (int index = 0; index < count; ++index) {
+    HWND control = GetDlgItem(window, int(kTabOrder[index]));
+    if (control && (control == focus || IsChild(control, focus))) current = index;
+  }
+  int index = current >= 0 ? current : (step == 1 ? count - 1 : 0);
+  for (int tried = 0; tried < count; ++tried) {
+    index = (index + step) % count;
+    HWND control = GetDlgItem(window, int(kTabOrder[index]));
+    if (IsTabStop(control)) {
+      SetFocus(control);
+      break;
+    }
+  }
+  return true;
+}
+
+int RunMessageLoop() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (HandleWindowKey(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return int(message.wParam);
+}

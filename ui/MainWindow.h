@@ -1,0 +1,52 @@
+#pragma once
+// The program's one window: its controls by name, the values they keep, the
+// event table bound at creation, and the message loop.
+#include <windows.h>
+
+#include "ui/ControlOperations.h"
+#include "ui/EventTable.h"
+#include "ui/PopupMenu.h"
+#include "ui/WindowIcon.h"
+#include "ui/system/Holders.h"
+
+struct MainWindow {
+  Window window;
+  HWND 分组框 = nullptr;
+  HWND 透明标签1 = nullptr;
+  EditBox 编辑框1;
+  CheckBox 循环执行;
+  CheckBox 精确框;
+  Button 搜索_按钮;
+  Button 停止_按钮;
+  CheckBox 全选框;
+  ListView 超级列表框1;
+  StatusBar 状态条;
+  Timer 记时间;
+  Menu 右键选项;
+
+  EventTable events;
+  bool ending = false;  // the program has begun to end: no more handlers
+  HFONT font = nullptr;  // the window's own (WM_SETFONT), the stock DEFAULT_GUI_FONT
+  GdiObject textFont;   // the edit box's and the list's font
+  IconHandle icon;
+};
+
+extern MainWindow mainWindow;
+
+// The main window's class name (for finding it from outside the process).
+constexpr const wchar_t* kMainWindowClass = L"SeedSearchMainWindow";
+
+// Creates the window and every control, raises Created while it is still
+// hidden, then shows it. False when it could not be created (nothing is left).
+[[nodiscard]] bool CreateMainWindow(MainWindow& target, EventTable events);
+
+// Ends the current worker run, destroys the window and frees what it held.
+void DestroyMainWindow(MainWindow& target);
+
+// Window-level keys (TAB and Shift+TAB through the tab order); true when the
+// message was taken and must not be dispatched. Every message loop of the
+// program calls it before dispatching.
+[[nodiscard]] bool HandleWindowKey(const MSG& message);
+
+// Runs the message loop until the quit message; returns its exit code.
+int RunMessageLoop();

@@ -1,0 +1,21 @@
+#include "ui/PopupMenu.h"
+
+#include "text/CodePage936.h"
+#include "ui/UiThread.h"
+#include "ui/system/Holders.h"
+
+void Menu::PopUpAtCursor(HWND owner) const {
+  auto operation = [&] {
+    if (items.empty()) return;
+    MenuHandle popup(CreatePopupMenu());
+    if (!popup) return;
+    for (const MenuItem& item : items) {
+      UINT flags = MF_STRING | (item.grayed ? MF_GRAYED : 0) | (item.checked ? MF_CHECKED : 0);
+      AppendMenuW(popup.Get(), flags, UINT_PTR(item.id), TextToUtf16(item.text).c_str());
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    TrackPopupMenu(popup.Get(), TPM_RIGHTBUTTON, cursor.x + 3, cursor.y + 3, 0, owner, nullptr);
+  };
+  (void)RunOnUiThread(owner, operation);
+}

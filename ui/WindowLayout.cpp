@@ -1,0 +1,201 @@
+#include "ui/WindowLayout.h"
+
+#include <commctrl.h>
+
+#include "text/CodePage936.h"
+#include "ui/MainWindow.h"
+#include "ui/TransparentLabel.h"
+
+namespace {
+
+constexpr DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | BS_MULTILINE | BS_LEFT | BS_VCENTER | WS_TABSTOP;
+constexpr DWORD kButtonStyle = BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+
+}  // namespace
+
+// The six grouped controls are siblings of 分组框 placed over it (at the
+// group's position plus their own), so that their notifications come straight
+// to the main window.
+const ControlLayout kControlLayout[10] = {
+    {ControlId::分组框, ControlKind::GroupBox, ControlId::MainWindow, 80, 8, 549, 45, "", BS_GROUPBOX | BS_LEFT, WS_EX_TRANSPARENT},
+    {ControlId::透明标签1, ControlKind::TransLabel, ControlId::分组框, 13, 17, 64, 16, "关键字：", 0, WS_EX_TRANSPARENT},
+    {ControlId::编辑框1, ControlKind::EditBox, ControlId::分组框, 64, 14, 184, 22, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP,
+     WS_EX_STATICEDGE},
+    {ControlId::循环执行, ControlKind::CheckBox, ControlId::分组框, 257, 20, 73, 14, "按照选中", kCheckBoxStyle, 0},
+    {ControlId::精确框, ControlKind::CheckBox, ControlId::分组框, 334, 19, 58, 16, "精确性", kCheckBoxStyle, 0},
+    {ControlId::搜索_按钮, ControlKind::Button, ControlId::分组框, 399, 13, 67, 25, "开始", kButtonStyle, 0},
+    {ControlId::停止_按钮, ControlKind::Button, ControlId::分组框, 473, 13, 67, 25, "停止", kButtonStyle, 0},
+    {ControlId::全选框, ControlKind::CheckBox, ControlId::MainWindow, 79, 63, 14, 14, "", kCheckBoxStyle, 0},
+    {ControlId::超级列表框1, ControlKind::ListView, ControlId::MainWindow, 6, 58, 658, 373, "",
+     LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP | WS_CLIPSIBLINGS, WS_EX_STATICEDGE},
+    // Docked at the bottom by the control itself; the rectangle is the design one.
+    {ControlId::状态条, ControlKind::StatusBar, ControlId::MainWindow, 0, 427, 671, 20, "", CCS_BOTTOM | SBARS_TOOLTIPS, 0},
+};
+
+const ColumnLayout kColumnLayout[4] = {
+    {"序号", 60},
+    {"      文件名", 450},  // six spaces leave room for 全选框 in the header
+    {"文件大小", 120},
+    {"", 0},  // the download address: kept, never shown
+};
+
+const StatusPartLayout kStatusPartLayout[4] = {
+    {120, "engine=1"},
+    {120, "version=1.0"},
+    {150, "It took 0 when"},
+    {300, "together 0 results"},
+};
+
+const ControlId kTabOrder[7] = {
+    ControlId::编辑框1, ControlId::搜索_按钮, ControlId::超级列表框1, ControlId::停止_按钮,
+    ControlId::精确框,  ControlId::全选框,    ControlId::循环执行,
+};
+
+namespace {
+
+const wchar_t* ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TransLabel: return TransparentLabelClass();
+    case ControlKind::EditBox: return L"EDIT";
+    case ControlKind::ListView: return WC_LISTVIEWW;
+    case ControlKind::StatusBar: return STATUSCLASSNAMEW;
+    default: return L"BUTTON";
+  }
+}
+
+const ControlLayout& LayoutOf(ControlId id) {
+  for (const ControlLayout& layout : kControlLayout)
+    if (layout.id == id) return layout;
+  return kControlLayout[0];
+}
+
+HWND* WindowSlot(MainWindow& target, ControlId id) {
+  switch (id) {
+    case ControlId::分组框: return &target.分组框;
+    case ControlId::透明标签1: return &target.透明标签1;
+    case ControlId::编辑框1: return &target.编辑框1.handle;
+    case ControlId::循环执行: return &target.循环执行.handle;
+    case ControlId::精确框: return &target.精确框.handle;
+    case ControlId::搜索_按钮: return &target.搜索_按钮.handle;
+    case ControlId::停止_按钮: return &target.停止_按钮.handle;
+    case ControlId::全选框: return &target.全选框.handle;
+    case ControlId::超级列表框1: return &target.超级列表框1.handle;
+    case ControlId::状态条: return &target.状态条.handle;
+    default: return nullptr;
+  }
+}
+
+LOGFONTW TextFontLayout() {
+  LOGFONTW font = {};
+  font.lfHeight = -12;
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = GB2312_CHARSET;
+  font.lfOutPrecision = OUT_STROKE_PRECIS;
+  font.lfClipPrecision = CLIP_STROKE_PRECIS;
+  font.lfQuality = DRAFT_QUALITY;
+  font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  std::wstring face = TextToUtf16("微软雅黑");
+  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  return font;
+}
+
+void SetUpEditBox(HWND edit, HFONT font) {
+  SendMessageW(edit, WM_SETFONT, WPARAM(font), FALSE);
+  // The box grows when the font's text does not fit between its edges.
+  HDC context = GetDC(edit);
+  HGDIOBJ previous = SelectObject(context, font);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(context, &metrics);
+  SelectObject(context, previous);
+  ReleaseDC(edit, context);
+  int needed = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+  const ControlLayout& layout = LayoutOf(ControlId::编辑框1);
+  if (needed > layout.height)
+    SetWindowPos(edit, nullptr, 0, 0, layout.width, needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(edit, EM_LIMITTEXT, 0, 0);
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+}
+
+void SetUpListView(HWND list, HFONT font) {
+  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES |
+                         LVS_EX_INFOTIP;
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, WPARAM(~0u), LPARAM(extended));
+  SendMessageW(list, LVM_SETTEXTCOLOR, 0, LPARAM(RGB(0, 0, 0)));
+  SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
+  SendMessageW(list, LVM_SETBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
+  SendMessageW(list, WM_SETFONT, WPARAM(font), FALSE);
+  int index = 0;
+  for (const ColumnLayout& layout : kColumnLayout) {
+    std::wstring title = TextToUtf16(layout.title);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = layout.width;
+    column.pszText = &title[0];
+    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index++), reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void SetUpStatusBar(StatusBar& bar) {
+  SendMessageW(bar.handle, SB_SETBKCOLOR, 0, LPARAM(GetSysColor(COLOR_BTNFACE)));
+  int edges[StatusBar::kPartCount];
+  int edge = 0;
+  for (int index = 0; index < StatusBar::kPartCount; ++index) {
+    edge += kStatusPartLayout[index].width;
+    edges[index] = edge;
+    bar.parts[index] = StatusBarPart{kStatusPartLayout[index].width, 0, -1, kStatusPartLayout[index].text, ""};
+  }
+  SendMessageW(bar.handle, SB_SETPARTS, WPARAM(StatusBar::kPartCount), reinterpret_cast<LPARAM>(edges));
+  for (int index = 0; index < StatusBar::kPartCount; ++index) {
+    const StatusBarPart& part = bar.parts[index];
+    SendMessageW(bar.handle, SB_SETTEXTW, WPARAM(index | part.drawingStyle),
+                 reinterpret_cast<LPARAM>(TextToUtf16(part.text).c_str()));
+    SendMessageW(bar.handle, SB_SETTIPTEXTW, WPARAM(index), reinterpret_cast<LPARAM>(L""));
+  }
+}
+
+}  // namespace
+
+bool CreateControls(MainWindow& target) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  LOGFONTW fontLayout = TextFontLayout();
+  target.textFont.Reset(CreateFontIndirectW(&fontLayout));
+  HFONT textFont = static_cast<HFONT>(target.textFont.Get());
+
+  for (const ControlLayout& layout : kControlLayout) {
+    int left = layout.left, top = layout.top;
+    if (layout.parent != ControlId::MainWindow) {
+      const ControlLayout& parent = LayoutOf(layout.parent);
+      left += parent.left;
+      top += parent.top;
+    }
+    HWND control = CreateWindowExW(layout.extendedStyle, ClassOf(layout.kind), TextToUtf16(layout.text).c_str(),
+                                   WS_CHILD | WS_VISIBLE | layout.style, left, top, layout.width, layout.height,
+                                   target.window.handle, reinterpret_cast<HMENU>(INT_PTR(layout.id)), instance,
+                                   nullptr);
+    if (!control) return false;
+    *WindowSlot(target, layout.id) = control;
+    switch (layout.kind) {
+      case ControlKind::EditBox: SetUpEditBox(control, textFont); break;
+      case ControlKind::ListView: SetUpListView(control, textFont); break;
+      case ControlKind::StatusBar: SetUpStatusBar(target.状态条); break;
+      case ControlKind::CheckBox:
+        SendMessageW(control, WM_SETFONT, WPARAM(guiFont), FALSE);
+        SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0);
+        break;
+      default: SendMessageW(control, WM_SETFONT, WPARAM(guiFont), FALSE); break;
+    }
+  }
+  target.搜索_按钮.caption = LayoutOf(ControlId::搜索_按钮).text;
+  target.停止_按钮.caption = LayoutOf(ControlId::停止_按钮).text;
+  target.记时间 = Timer{target.window.handle, 0, false};
+  target.右键选项 = Menu{"右键选项", true,
+                        {{ControlId::复制下载地址, "复制下载地址"}, {ControlId::下载种子, "下载种子"}}};
+
+  // 全选框 lies over the list's header and must stay above it; the group's
+  // frame lies beneath the six controls placed over it.
+  SetWindowPos(target.全选框.handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(target.分组框, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return true;
+}
