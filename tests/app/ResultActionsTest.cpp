@@ -12,6 +12,7 @@
 
 #include "app/ProgramStart.h"
 #include "app/SearchState.h"
+#include "tests/app/ThunderAgentComponent.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
 
@@ -66,9 +67,14 @@ struct NoticeCloser {
 
 class ResultActions : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable())); }
+  // COM as the program has it on its UI thread.
+  void SetUp() override {
+    comInitialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+  }
   void TearDown() override {
     DestroyMainWindow(mainWindow);
+    if (comInitialised) CoUninitialize();
     searchState.resultListLock.reset();
   }
   static void AddRows(int count) {
@@ -84,6 +90,7 @@ class ResultActions : public ::testing::Test {
   static void Select(int row) {
     ListView_SetItemState(List().handle, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
+  bool comInitialised = false;
   static void Choose(ControlId item) { SendMessageW(mainWindow.window.handle, WM_COMMAND, WPARAM(item), 0); }
 };
 
@@ -202,6 +209,84 @@ TEST_F(ResultActions, DownloadOfTheSelectedRowOnlyWhenUnchecked) {
   Choose(ControlId::下载种子);
   ASSERT_EQ(closer.notices.size(), 1u);
   EXPECT_EQ(closer.notices[0].text, kNoThunder);
+}
+
+std::wstring Wide(const Text& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// Asks the window for an answer from another thread while a handler runs.
+struct ResponsivenessProbe {
+  std::atomic<bool> stop{false};
+  std::atomic<int> answers{0};
+  HWND window;
+  HANDLE thread;
+  static DWORD WINAPI Run(void* parameter) {
+    auto* probe = static_cast<ResponsivenessProbe*>(parameter);
+    while (!probe->stop) {
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(probe->window, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) ++probe->answers;
+      Sleep(10);
+    }
+    return 0;
+  }
+  explicit ResponsivenessProbe(HWND window) : window(window) {
+    thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  }
+  ~ResponsivenessProbe() {
+    stop = true;
+    PumpUntilSignalled(thread);
+    CloseHandle(thread);
+  }
+};
+
+TEST_F(ResultActions, DownloadHandsCheckedRowsToThunderFromTheBottomUpWhileTheWindowAnswers) {
+  ThunderAgentRegistration thunder;
+  AddRows(10);
+  for (int row : {1, 4, 8}) List().SetRowCheck(row, 1);
+  SetChecked(mainWindow.循环执行, true);
+  int answersBefore = 0;
+  int answersAfter = 0;
+  {
+    ResponsivenessProbe probe(mainWindow.window.handle);
+    PumpUntil([&] { return probe.answers > 0; });
+    answersBefore = probe.answers;
+    Choose(ControlId::下载种子);
+    answersAfter = probe.answers;
+  }
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 6u);
+  const int expectedRows[] = {8, 4, 1};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(calls[2 * i].method, L"AddTask");
+    EXPECT_EQ(calls[2 * i].argument, Wide(AddressOf(expectedRows[i])));
+    EXPECT_EQ(calls[2 * i + 1].method, L"CommitTasks");
+  }
+  EXPECT_GE(calls[2].tick - calls[0].tick, 100u);
+  EXPECT_GE(calls[4].tick - calls[2].tick, 100u);
+  // Answers came while the handler was waiting between the hand-offs.
+  EXPECT_GT(answersAfter - answersBefore, 2);
+}
+
+TEST_F(ResultActions, DownloadUncheckedHandsOnlyTheSelectedRowToThunder) {
+  ThunderAgentRegistration thunder;
+  AddRows(5);
+  for (int row = 0; row < 5; ++row) List().SetRowCheck(row, 1);
+  Select(3);
+  Choose(ControlId::下载种子);
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].method, L"AddTask");
+  EXPECT_EQ(calls[0].argument, Wide(AddressOf(3)));
+  EXPECT_EQ(calls[1].method, L"CommitTasks");
+}
+
+TEST_F(ResultActions, DownloadWithNoCheckedRowHandsNothingToThunder) {
+  ThunderAgentRegistration thunder;
+  AddRows(3);
+  SetChecked(mainWindow.循环执行, true);
+  NoticeCloser closer;
+  Choose(ControlId::下载种子);
+  EXPECT_EQ(closer.notices.size(), 1u);
+  EXPECT_TRUE(ReceivedThunderCalls().empty());
 }
 
 }  // namespace
