@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ResultActions.h"
 #include "app/SearchControls.h"
 #include "app/SearchState.h"
 #include "ui/MainWindow.h"
@@ -50,13 +51,16 @@ void OnMainWindowClose() {
 }
 
 EventTable MainWindowEventTable() {
-  // The result actions on the list (全选框, 超级列表框1, 复制下载地址, 下载种子) join here.
   return {
       {ControlId::MainWindow, ControlEvent::Created, OnMainWindowCreated},
       {ControlId::MainWindow, ControlEvent::Closing, OnMainWindowClose},
       {ControlId::搜索_按钮, ControlEvent::Clicked, OnSearchButtonClick},
       {ControlId::停止_按钮, ControlEvent::Clicked, OnStopButtonClick},
       {ControlId::记时间, ControlEvent::Tick, OnTimerTick},
+      {ControlId::全选框, ControlEvent::Clicked, OnSelectAllClick},
+      {ControlId::超级列表框1, ControlEvent::RightClick, OnListRightClick},
+      {ControlId::复制下载地址, ControlEvent::Chosen, OnCopyAddressClick},
+      {ControlId::下载种子, ControlEvent::Chosen, OnDownloadSeedsClick},
   };
 }
 

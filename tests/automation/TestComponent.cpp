@@ -303,25 +303,6 @@ class Factory final : public IClassFactory {
   ITypeInfo* typeInfo;
 };
 
-constexpr const wchar_t* kUserClassesKey = L"Software\\Classes\\SeedSearch.TestComponent";
-constexpr const wchar_t* kProgIdName = L"SeedSearch.TestComponent";
-
-void WriteProgId(HKEY root, const wchar_t* keyName) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, (std::wstring(keyName) + L"\\CLSID").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  const wchar_t* value = L"{6B2C3C1E-3E0A-4C3B-9A57-1D2B7E9F0A11}";
-  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                 DWORD((std::wcslen(value) + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
-void DeleteProgId(HKEY root, const wchar_t* keyName) {
-  RegDeleteKeyW(root, (std::wstring(keyName) + L"\\CLSID").c_str());
-  RegDeleteKeyW(root, keyName);
-}
-
 }  // namespace
 
 ReceivedCall& LastReceivedCall() { return lastCall; }
@@ -341,19 +322,11 @@ TestComponentRegistration::TestComponentRegistration() {
       cookies.push_back(cookie);
     factories.push_back(factory);
   }
-  // Per-user classes first; Wine's COM reads only the machine's classes, so
-  // in a Wine prefix the ProgID goes there too (and is removed again).
-  WriteProgId(HKEY_CURRENT_USER, kUserClassesKey);
-  CLSID found;
-  if (FAILED(CLSIDFromProgID(L"SeedSearch.TestComponent", &found))) {
-    WriteProgId(HKEY_CLASSES_ROOT, kProgIdName);
-    wroteMachineClasses = true;
-  }
+  progId.emplace(L"SeedSearch.TestComponent", L"{6B2C3C1E-3E0A-4C3B-9A57-1D2B7E9F0A11}");
 }
 
 TestComponentRegistration::~TestComponentRegistration() {
-  if (wroteMachineClasses) DeleteProgId(HKEY_CLASSES_ROOT, kProgIdName);
-  DeleteProgId(HKEY_CURRENT_USER, kUserClassesKey);
+  progId.reset();
   for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
   for (IUnknown* factory : factories) factory->Release();
 }

@@ -20,9 +20,11 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <optional>
 #include <vector>
 
 #include "automation/Variant.h"
+#include "tests/automation/ProgIdRegistration.h"
 
 // How much of IDispatch an instance gives.
 enum class ComponentMode {
@@ -64,5 +66,5 @@ class TestComponentRegistration {
  private:
   std::vector<DWORD> cookies;
   std::vector<IUnknown*> factories;
-  bool wroteMachineClasses = false;
+  std::optional<ProgIdRegistration> progId;
 };

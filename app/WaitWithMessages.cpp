@@ -1,0 +1,44 @@
+#include "app/WaitWithMessages.h"
+
+#include <windows.h>
+
+#include "ui/system/Holders.h"
+#include "ui/system/ProcessPendingMessages.h"
+#include "ui/system/SystemFunction.h"
+
+namespace {
+
+SystemFunction<decltype(&::CreateWaitableTimerA)> createWaitableTimer{"kernel32.dll", "CreateWaitableTimerA"};
+SystemFunction<decltype(&::SetWaitableTimer)> setWaitableTimer{"kernel32.dll", "SetWaitableTimer"};
+
+// QS_KEY, QS_MOUSEMOVE, QS_MOUSEBUTTON, QS_POSTMESSAGE, QS_TIMER, QS_PAINT,
+// QS_SENDMESSAGE and QS_HOTKEY.
+constexpr DWORD kWakeMask = 0xFF;
+
+long long MillisecondsPerAmount(int unit) {
+  switch (unit) {
+    case 0: return 1;
+    case 1: return 1000;
+    case 2: return 60000;
+    case 3: return 3600000;
+    default: return unit;
+  }
+}
+
+}  // namespace
+
+void WaitWithMessages(int amount, int unit) {
+  KernelHandle timer{createWaitableTimer(nullptr, FALSE, nullptr)};
+  if (!timer) return;
+  LARGE_INTEGER dueTime;
+  dueTime.QuadPart = -(amount * MillisecondsPerAmount(unit) * 10000);
+  if (!setWaitableTimer(timer.Get(), &dueTime, 0, nullptr, nullptr, FALSE)) return;
+  HANDLE handles[] = {timer.Get()};
+  for (;;) {
+    DWORD result = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, kWakeMask);
+    if (result == WAIT_OBJECT_0) break;
+    // A wait that fails would fail again at once: give up rather than spin.
+    if (result == WAIT_FAILED) break;
+    ProcessPendingMessages();
+  }
+}

@@ -1,0 +1,108 @@
+#include "tests/app/ThunderAgentComponent.h"
+
+#include <oaidl.h>
+
+namespace {
+
+// {3F7E2A90-5C1D-4B8E-A2F4-7C9D1E6B5A23}
+const CLSID kThunderAgentClass = {0x3f7e2a90, 0x5c1d, 0x4b8e, {0xa2, 0xf4, 0x7c, 0x9d, 0x1e, 0x6b, 0x5a, 0x23}};
+constexpr DISPID kAddTask = 1;
+constexpr DISPID kCommitTasks = 2;
+
+std::vector<ThunderCall> calls;
+
+class Agent final : public IDispatch {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    *object = nullptr;
+    if (id != IID_IUnknown && id != IID_IDispatch) return E_NOINTERFACE;
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&references);
+    if (left == 0) delete this;
+    return ULONG(left);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    *info = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    if (count != 1) return DISP_E_UNKNOWNNAME;
+    std::wstring name = names[0];
+    if (name == L"AddTask") ids[0] = kAddTask;
+    else if (name == L"CommitTasks") ids[0] = kCommitTasks;
+    else return DISP_E_UNKNOWNNAME;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result,
+                                   EXCEPINFO*, UINT*) override {
+    ThunderCall call;
+    call.tick = GetTickCount();
+    if (member == kAddTask) {
+      call.method = L"AddTask";
+      if (parameters->cArgs == 1) {
+        const VARIANT& argument = parameters->rgvarg[0];
+        if (argument.vt == VT_BSTR) call.argument = argument.bstrVal;
+        if (argument.vt == (VT_BSTR | VT_BYREF)) call.argument = *argument.pbstrVal;
+      }
+    } else if (member == kCommitTasks) {
+      call.method = L"CommitTasks";
+    } else {
+      return DISP_E_MEMBERNOTFOUND;
+    }
+    calls.push_back(call);
+    if (result) VariantInit(result);
+    return S_OK;
+  }
+
+ private:
+  LONG references = 1;
+};
+
+class Factory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    *object = nullptr;
+    if (id != IID_IUnknown && id != IID_IClassFactory) return E_NOINTERFACE;
+    *object = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  // A static object: COM's references never free it.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Agent* agent = new Agent;
+    HRESULT result = agent->QueryInterface(id, object);
+    agent->Release();
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+Factory factory;
+
+}  // namespace
+
+std::vector<ThunderCall>& ReceivedThunderCalls() { return calls; }
+
+ThunderAgentRegistration::ThunderAgentRegistration() {
+  calls.clear();
+  if (FAILED(CoRegisterClassObject(kThunderAgentClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)))
+    cookie = 0;
+  progId.emplace(L"ThunderAgent.Agent", L"{3F7E2A90-5C1D-4B8E-A2F4-7C9D1E6B5A23}");
+}
+
+ThunderAgentRegistration::~ThunderAgentRegistration() {
+  progId.reset();
+  if (cookie) CoRevokeClassObject(cookie);
+}
