@@ -45,7 +45,7 @@ void SearchRun() {
     if (!WorkerShouldGoOn()) return;
     ++searchState.pageNumber;
     const Text address =
-        SearchPageAddress(SEARCH_SITE_HOST, mainWindow.编辑框1.GetText(), searchState.pageNumber);
+        SearchPageAddress(searchState.siteHost, mainWindow.编辑框1.GetText(), searchState.pageNumber);
     const Text pageText = WebRequest(address);
     if (!MatchResultEntries(regex, pageText)) break;
     const int count = regex.MatchCount();
