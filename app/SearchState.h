@@ -20,6 +20,7 @@ struct SearchState {
   KernelHandle workerThread; // the worker of the last search, if any
   int pageNumber = 0;        // the worker's own
   int rowNumber = 0;         // the worker's own
+  Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
   // Held by the worker around the rows of one page; lives while the window does.
   std::optional<CriticalSection> resultListLock;
   // What each search's worker runs: the search run, handed in at start-up.

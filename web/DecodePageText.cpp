@@ -1,4 +1,55 @@
 #include "web/DecodePageText.h"
 
-// Pages are taken as code page 936 text until charset decoding is built.
-void DecodePageText(const ByteSet&, Text&) {}
+#include <utility>
+
+#include "automation/ComApartment.h"
+#include "automation/ComObject.h"
+#include "automation/RegexObject.h"
+#include "automation/Variant.h"
+#include "ui/system/ProcessPendingMessages.h"
+
+namespace {
+
+constexpr char kCharsetPattern[] = "<meta.+?charset=[^\\w]?([-\\w]+)";
+// Only the head of a page declares its charset; the search stays cheap on big pages.
+constexpr size_t kSearchWindow = 1024;
+
+enum StreamType { kBinary = 1, kTextType = 2 };
+constexpr int kReadWrite = 3;
+
+Text DeclaredCharset(TextView bodyText) {
+  RegexObject regex;
+  if (!regex.Match(kCharsetPattern, bodyText.substr(0, kSearchWindow))) return {};
+  return regex.SubMatchText(1, 1);
+}
+
+// The body re-read from `charset` through the data stream; `bodyText` is
+// replaced only when the stream produced the text, since a failed read would
+// otherwise throw the whole page away.
+void DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) {
+  ComObject stream;
+  if (!stream.Create("Adodb.Stream")) return;
+  Variant bytes;
+  bytes.SetBytes(body);
+  WriteProperty(stream, "Type", static_cast<int>(kBinary));
+  WriteProperty(stream, "Mode", kReadWrite);
+  CallMethod(stream, "Open");
+  CallMethod(stream, "Write", bytes);
+  WriteProperty(stream, "Position", 0);
+  WriteProperty(stream, "Type", static_cast<int>(kTextType));
+  WriteProperty(stream, "Charset", charset);
+  Text decoded = CallTextMethod(stream, "ReadText");
+  if (LastComError() == kComSuccess) bodyText = std::move(decoded);
+  CallMethod(stream, "Close");
+  stream.Clear();
+  bytes.Clear();
+}
+
+}  // namespace
+
+void DecodePageText(const ByteSet& body, Text& bodyText) {
+  ComApartment apartment;
+  const Text charset = DeclaredCharset(bodyText);
+  if (!charset.empty() && charset != "gbk" && charset != "gb2312") DecodeThroughStream(body, charset, bodyText);
+  ProcessPendingMessages();
+}

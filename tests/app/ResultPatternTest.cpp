@@ -1,0 +1,79 @@
+#include "app/ResultPattern.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One entry of the site's nine-line markup.
+Text Entry(TextView name, TextView size, TextView magnet) {
+  return "<li><a href=\"/hash/1.html\">" + Text(name) + "<span class=\"lightColor\">" + Text(size) +
+         "</span> desktop</a>\n"
+         "<div class=\"meta\">\n"
+         "<span>创建时间：2024-01-01</span>\n"
+         "<span>文件数：1</span>\n"
+         "<span>热度：12</span>\n"
+         "<span>文件大小：<b class=\"cpill yellow-pill\">4.7 GB</b></span>\n"
+         "</div>\n"
+         "<div class=\"links\">\n"
+         "<a href=\"thunder://1\">迅雷链接</a> <a href=\"" + Text(magnet) + "\">磁力链接</a> <a href=\"" +
+         Text(magnet) + "\" class=\"download\">下载</a></li>\n";
+}
+
+TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") + "</ul>"));
+  ASSERT_EQ(regex.MatchCount(), 1);
+  const ResultRow row = BuildResultRow(regex, 1, 7, ResultSizeText(regex, 1));
+  EXPECT_EQ(row.number, "7");
+  EXPECT_EQ(row.fileName, "<a href=\"/hash/1.html\"><b>ubuntu</b> ");  // markup kept raw
+  EXPECT_EQ(row.sizeText, "1.2 GB");
+  EXPECT_EQ(row.downloadAddress, "magnet:?xt=urn:btih:AB");
+}
+
+TEST(ResultPattern, QuestionMarksLeaveTheSizeOnly) {
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, Entry("what? ", "?1.5 <i>GB</i>??", "magnet:?xt=urn:btih:CD")));
+  ASSERT_EQ(regex.MatchCount(), 1);
+  const ResultRow row = BuildResultRow(regex, 1, 1, ResultSizeText(regex, 1));
+  EXPECT_EQ(row.sizeText, "1.5 <i>GB</i>");
+  EXPECT_EQ(row.fileName, "<a href=\"/hash/1.html\">what? ");
+  EXPECT_EQ(row.downloadAddress, "magnet:?xt=urn:btih:CD");
+}
+
+TEST(ResultPattern, AnEntryWithTheWrongLinesIsSkippedAndItsNeighboursMatch) {
+  Text shortEntry = Entry("short ", "2 GB", "magnet:?xt=urn:btih:02");
+  shortEntry.erase(shortEntry.find("<span>文件数"), Text("<span>文件数：1</span>\n").size());  // a line short
+  Text longEntry = Entry("long ", "3 GB", "magnet:?xt=urn:btih:03");
+  longEntry.insert(longEntry.find("<span>热度"), "<span>多一行</span>\n");  // a line too many
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, Entry("first ", "1 GB", "magnet:?xt=urn:btih:01") + shortEntry +
+                                            longEntry + Entry("last ", "4 GB", "magnet:?xt=urn:btih:04")));
+  ASSERT_EQ(regex.MatchCount(), 2);
+  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+  EXPECT_EQ(regex.SubMatchText(2, 14), "magnet:?xt=urn:btih:04");
+}
+
+TEST(ResultPattern, TagsInCapitalsMatch) {
+  Text capitals = Entry("upper ", "5 GB", "magnet:?xt=urn:btih:05");
+  for (TextView tag : {"<li>", "<span class=\"lightColor\">", "</span>", "<span>", "<b class=\"cpill yellow-pill\">",
+                       "</b>", "</a> <a href=\"", "\" class=\"download\">"}) {
+    Text upper(tag);
+    for (char& character : upper) {
+      if (character >= 'a' && character <= 'z') character = static_cast<char>(character - 'a' + 'A');
+    }
+    capitals = ReplaceAll(capitals, tag, upper);
+  }
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, capitals));
+  ASSERT_EQ(regex.MatchCount(), 1);
+  EXPECT_EQ(ResultSizeText(regex, 1), "5 GB");
+  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:05");
+}
+
+TEST(ResultPattern, APageWithoutEntriesMatchesNothing) {
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, "<html><body><ul></ul></body></html>"));
+  EXPECT_EQ(regex.MatchCount(), 0);
+}
+
+}  // namespace

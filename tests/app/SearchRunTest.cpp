@@ -1,0 +1,114 @@
+// The search run of the real program against the demo site (demo/server.py)
+// over HTTPS, in a live main window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/ProgramStart.h"
+#include "app/SearchRun.h"
+#include "app/SearchState.h"
+#include "tests/ui/WindowTestSupport.h"
+#include "text/CodePage936.h"
+#include "ui/MainWindow.h"
+#include "web/WebRequest.h"
+
+namespace {
+
+Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
+
+// The demo site on a free port, stopped when the holder goes.
+class DemoSite {
+ public:
+  DemoSite() = default;
+  DemoSite(const DemoSite&) = delete;
+  DemoSite& operator=(const DemoSite&) = delete;
+  ~DemoSite() {
+    if (port == 0) return;
+    WebRequestOptions options;
+    options.timeoutSeconds = 5;
+    (void)WebRequest(Url("/__stop"), options);
+    WaitForSingleObject(process.Get(), 5000);
+  }
+
+  [[nodiscard]] bool Start() {
+    const Text portFile = Text(SEED_TEST_WORK_DIR) + "/demo-" + DecimalText(GetCurrentProcessId()) + ".port";
+    DeleteFileA(WindowsPath(portFile).c_str());
+    const Text certificates = SEED_CERTIFICATE_DIR;
+    std::wstring command = TextToUtf16("Z:\\usr\\bin\\python3 " + Text(SEED_DEMO_SERVER_SCRIPT) + " --cert " +
+                                       certificates + "/server.pem --key " + certificates +
+                                       "/server.key --port 0 --idle-timeout 30 --port-file " + portFile);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+      return false;
+    CloseHandle(started.hThread);
+    process = KernelHandle(started.hProcess);
+    for (int attempt = 0; attempt < 200 && port == 0; ++attempt) {
+      Sleep(50);
+      if (FILE* file = std::fopen(WindowsPath(portFile).c_str(), "rb")) {
+        if (std::fscanf(file, "%d", &port) != 1) port = 0;
+        std::fclose(file);
+      }
+    }
+    DeleteFileA(WindowsPath(portFile).c_str());
+    return port != 0;
+  }
+  Text Host() const { return "localhost:" + DecimalText(port); }
+  Text Url(const Text& path) const { return "https://" + Host() + path; }
+
+ private:
+  int port = 0;
+  KernelHandle process;
+};
+
+class SearchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(site.Start());
+    searchState.siteHost = site.Host();
+    searchState.workerBody = SearchRun;
+    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+  }
+  void TearDown() override {
+    DestroyMainWindow(mainWindow);
+    searchState.resultListLock.reset();
+  }
+  // Starts a search for `keyword` and waits until its worker has ended.
+  void SearchUntilEnd(const wchar_t* keyword) {
+    SetWindowTextW(mainWindow.编辑框1.handle, keyword);
+    SendClick(mainWindow.搜索_按钮.handle);
+    HANDLE thread = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &thread,
+                                0, FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_TRUE(PumpUntilSignalled(thread, 60000));
+    CloseHandle(thread);
+  }
+
+  DemoSite site;
+};
+
+TEST_F(SearchRunTest, ListsEveryEntryInPageOrderAndEndsOnTheFirstEmptyPage) {
+  SearchUntilEnd(L"ubuntu");
+  const TextList expected = SplitText(WebRequest(site.Url("/__expected/ubuntu")), "\n");
+  ASSERT_EQ(expected.size(), 36u);  // 3 pages of 12
+  ListView& list = mainWindow.超级列表框1;
+  ASSERT_EQ(list.RowCount(), 36);
+  for (int row = 0; row < 36; ++row) {
+    const TextList cells = SplitText(expected[row], "\t");
+    ASSERT_EQ(cells.size(), 3u);
+    EXPECT_EQ(list.GetCellText(row, 0), DecimalText(row + 1));
+    EXPECT_EQ(list.GetCellText(row, 1), cells[0]) << row;
+    EXPECT_EQ(list.GetCellText(row, 2), cells[1]) << row;
+    EXPECT_EQ(list.GetCellText(row, 3), cells[2]) << row;
+  }
+  EXPECT_EQ(mainWindow.状态条.parts[3].text, "together 36 results");
+  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "开始");
+  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  EXPECT_EQ(WebRequest(site.Url("/__log")),
+            "/ma/ubuntu/time-1.html\n/ma/ubuntu/time-2.html\n/ma/ubuntu/time-3.html\n/ma/ubuntu/time-4.html\n");
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Through the real bridge and, in the test prefixes, the stand-in data stream.
+#include "web/DecodePageText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// "\xE4\xB8\xAD\xE6\x96\x87" is 中文 in UTF-8; "\xD6\xD0\xCE\xC4" is 中文 in GBK.
+constexpr char kUtf8Chinese[] = "\xE4\xB8\xAD\xE6\x96\x87";
+constexpr char kGbkChinese[] = "\xD6\xD0\xCE\xC4";
+
+// The body as WebRequest hands it over: the bytes, and the same bytes as text.
+Text Decoded(const Text& bytes) {
+  const ByteSet body(bytes.begin(), bytes.end());
+  Text bodyText = bytes;
+  DecodePageText(body, bodyText);
+  return bodyText;
+}
+
+TEST(DecodePageText, AUtf8DeclarationInAnyFormIsDecoded) {
+  const Text httpEquiv = "<META http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">";
+  EXPECT_EQ(Decoded(httpEquiv + kUtf8Chinese), httpEquiv + kGbkChinese);
+  const Text bare = "<html><head><meta charset=\"utf-8\"></head>";
+  EXPECT_EQ(Decoded(bare + kUtf8Chinese + "</html>"), bare + kGbkChinese + "</html>");
+}
+
+TEST(DecodePageText, GbkAndGb2312InLowerCaseAreKeptAsRead) {
+  // The UTF-8 bytes would change if they went through the stream.
+  for (const char* meta : {"<meta charset=\"gb2312\">", "<meta charset=\"gbk\">", "<p>no declaration</p>"}) {
+    const Text page = Text(meta) + kUtf8Chinese;
+    EXPECT_EQ(Decoded(page), page) << meta;
+  }
+}
+
+TEST(DecodePageText, Gb2312InCapitalsGoesThroughTheStream) {
+  // A lone lead byte "\xD6" at the end is no character of code page 936, so
+  // the stream's reading of it differs from the byte kept as read.
+  const Text page = Text("<meta charset=\"GB2312\">") + kGbkChinese + "\xD6";
+  const Text decoded = Decoded(page);
+  EXPECT_NE(decoded, page);
+  EXPECT_EQ(decoded.substr(0, page.size() - 1), page.substr(0, page.size() - 1));
+}
+
+TEST(DecodePageText, ADeclarationBeyondTheFirst1024BytesIsNotSeen) {
+  const Text page = Text(1030, ' ') + "<meta charset=\"utf-8\">" + kUtf8Chinese;
+  EXPECT_EQ(Decoded(page), page);
+  const Text splitLine = "<meta\ncharset=\"utf-8\">" + Text(kUtf8Chinese);
+  EXPECT_EQ(Decoded(splitLine), splitLine);
+}
+
+TEST(DecodePageText, ACharsetTheStreamCannotReadKeepsTheText) {
+  const Text page = Text("<meta charset=\"x-no-such-charset\">") + kUtf8Chinese;
+  EXPECT_EQ(Decoded(page), page);
+}
+
+TEST(DecodePageText, AnEmptyBodyStaysEmpty) { EXPECT_EQ(Decoded(""), ""); }
+
+}  // namespace
