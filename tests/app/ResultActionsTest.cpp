@@ -238,6 +238,38 @@ struct ResponsivenessProbe {
   }
 };
 
+// The popup's modal loop dispatches this thread's timer callbacks: the first
+// item is chosen with the keys a user would press.
+bool menuSeen = false;
+void CALLBACK ChooseFirstItem(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup)) return;
+  KillTimer(nullptr, timer);
+  menuSeen = true;
+  PostMessageW(mainWindow.window.handle, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(mainWindow.window.handle, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TEST_F(ResultActions, ARightClickOnARowOpensTheMenuWhoseFirstItemCopies) {
+  AddRows(2);
+  Select(0);
+  RECT rowRect;
+  ASSERT_TRUE(ListView_GetItemRect(List().handle, 0, &rowRect, LVIR_BOUNDS));
+  const POINT clicks[] = {{rowRect.left + 20, (rowRect.top + rowRect.bottom) / 2}};
+  for (POINT click : clicks) {
+    PutMarkerOnClipboard();
+    SetForegroundWindow(mainWindow.window.handle);
+    menuSeen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, ChooseFirstItem);
+    PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
+    PostMessageW(List().handle, WM_RBUTTONUP, 0, MAKELPARAM(click.x, click.y));
+    EXPECT_TRUE(PumpUntil([] { return UpToZero(ClipboardBytes(CF_TEXT), 1) != "marker"; }, 3000)) << click.y;
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(menuSeen);
+    EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(0));
+  }
+}
+
 TEST_F(ResultActions, DownloadHandsCheckedRowsToThunderFromTheBottomUpWhileTheWindowAnswers) {
   ThunderAgentRegistration thunder;
   AddRows(10);
