@@ -95,6 +95,19 @@ TEST_F(ProgramEnd, AReportWithCodeZeroAndNoMessageShowsOnlyItsFirstLine) {
   HWND box = WaitForReport();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), L"\u8FD0\u884C\u65F6\u51FA\u9519!\r\n\r\n");  // 运行时出错!
+
+  // The box's own loop dispatches the window's messages, yet no handler runs:
+  // a search click would show 关闭 and list rows, a right click would open
+  // the popup menu.
+  Click(ControlId::搜索_按钮);
+  PostMessageW(Control(ControlId::超级列表框1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 30));
+  PostMessageW(Control(ControlId::超级列表框1), WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+  PumpMessagesFor(500);
+  EXPECT_EQ(WindowTextOf(Control(ControlId::搜索_按钮)), L"\u5F00\u59CB");  // 开始
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(WaitForProcessWindow(GetProcessId(process), L"#32768", nullptr, 0), nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(WaitForExitCode(process), 4294967295u);
 }

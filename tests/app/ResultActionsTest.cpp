@@ -238,36 +238,142 @@ struct ResponsivenessProbe {
   }
 };
 
-// The popup's modal loop dispatches this thread's timer callbacks: the first
-// item is chosen with the keys a user would press.
-bool menuSeen = false;
-void CALLBACK ChooseFirstItem(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND popup = FindWindowW(L"#32768", nullptr);
-  if (!popup || !IsWindowVisible(popup)) return;
-  KillTimer(nullptr, timer);
-  menuSeen = true;
-  PostMessageW(mainWindow.window.handle, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(mainWindow.window.handle, WM_KEYDOWN, VK_RETURN, 0);
+// The open popup menu of this thread, or null. Wine keeps hidden menu windows
+// of earlier menus around, so the first of the class may not be this one.
+BOOL CALLBACK NoteOpenMenu(HWND window, LPARAM result) {
+  if (ClassNameOf(window) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(result) = window;
+  return FALSE;
+}
+HWND OpenMenu() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), NoteOpenMenu, LPARAM(&found));
+  return found;
 }
 
-TEST_F(ResultActions, ARightClickOnARowOpensTheMenuWhoseFirstItemCopies) {
-  AddRows(2);
+// The popup's modal loop still runs this thread's timer callbacks: once the
+// menu shows, the driver notes where it is and posts the keys a user would
+// press (the loop takes posted keys of any window of the thread).
+struct MenuDriver {
+  static inline std::vector<WPARAM> keys;
+  static inline bool seen = false;
+  static inline RECT shownAt = {};
+  static inline bool forced = false;
+  static void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND popup = OpenMenu();
+    if (!popup) return;
+    KillTimer(nullptr, timer);
+    seen = true;
+    GetWindowRect(popup, &shownAt);
+    for (WPARAM key : keys) PostMessageW(mainWindow.window.handle, WM_KEYDOWN, key, 0);
+  }
+  // Keys that did not close the menu must not hang the test.
+  static void CALLBACK ForceClose(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (!OpenMenu()) return;
+    forced = true;
+    EndMenu();
+  }
+  // Puts the cursor on `point` of the list and right-clicks there; the keys
+  // are pressed once the menu is open. True when the menu opened and the
+  // keys closed it.
+  static bool RightClickAndPress(POINT point, std::vector<WPARAM> pressed) {
+    keys = std::move(pressed);
+    seen = false;
+    forced = false;
+    shownAt = {};
+    POINT screen = point;
+    ClientToScreen(List().handle, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SetForegroundWindow(mainWindow.window.handle);
+    UINT_PTR driver = SetTimer(nullptr, 0, 30, Drive);
+    UINT_PTR fallback = SetTimer(nullptr, 0, 3000, ForceClose);
+    PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageW(List().handle, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    // The menu's loop runs inside the dispatch of the click: once the pump
+    // is back here with the menu seen, the menu has closed.
+    PumpUntil([] { return seen; }, 4000);
+    KillTimer(nullptr, driver);
+    KillTimer(nullptr, fallback);
+    EXPECT_TRUE(seen) << "no menu opened";
+    EXPECT_FALSE(forced) << "the keys left the menu open";
+    return seen && !forced;
+  }
+};
+
+POINT CursorPlusThree(POINT listPoint) {
+  ClientToScreen(List().handle, &listPoint);
+  return {listPoint.x + 3, listPoint.y + 3};
+}
+
+TEST_F(ResultActions, ARightClickOnARowOpensTheMenuAtTheCursorAndItsFirstItemCopiesThatRow) {
+  AddRows(3);
   Select(0);
   RECT rowRect;
+  ASSERT_TRUE(ListView_GetItemRect(List().handle, 1, &rowRect, LVIR_BOUNDS));
+  const POINT click = {rowRect.left + 20, (rowRect.top + rowRect.bottom) / 2};
+  PutMarkerOnClipboard();
+  ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_RETURN}));
+  POINT expected = CursorPlusThree(click);
+  EXPECT_EQ(MenuDriver::shownAt.left, expected.x);
+  EXPECT_EQ(MenuDriver::shownAt.top, expected.y);
+  // The list selects the row under a right click before the menu opens.
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(1));
+}
+
+TEST_F(ResultActions, ARightClickBelowTheLastRowOpensTheMenuThereAndItsItemsAreChosen) {
+  AddRows(2);
+  Select(0);
+  RECT lastRect;
+  ASSERT_TRUE(ListView_GetItemRect(List().handle, 1, &lastRect, LVIR_BOUNDS));
+  const POINT click = {lastRect.left + 20, lastRect.bottom + 40};
+  PutMarkerOnClipboard();
+  ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_RETURN}));
+  POINT expected = CursorPlusThree(click);
+  EXPECT_EQ(MenuDriver::shownAt.left, expected.x);
+  EXPECT_EQ(MenuDriver::shownAt.top, expected.y);
+  // A click on no row clears the selection, so the single-row copy had
+  // nothing to copy: the chosen item ran and left the clipboard alone.
+  EXPECT_EQ(List().SelectedRow(), -1);
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), "marker");
+
+  // With many rows the same choice copies every address.
+  SetChecked(mainWindow.循环执行, true);
+  ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_RETURN}));
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(1) + "\r\n" + AddressOf(0) + "\r\n");
+
+  // And the second item hands the checked row to Thunder.
+  ThunderAgentRegistration thunder;
+  List().SetRowCheck(0, 1);
+  ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_DOWN, VK_RETURN}));
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].argument, Wide(AddressOf(0)));
+}
+
+TEST_F(ResultActions, EscapeClosesTheMenuWithoutRunningAHandler) {
+  ThunderAgentRegistration thunder;
+  AddRows(3);
+  List().SetRowCheck(2, 1);
+  SetChecked(mainWindow.循环执行, true);
+  RECT rowRect;
   ASSERT_TRUE(ListView_GetItemRect(List().handle, 0, &rowRect, LVIR_BOUNDS));
-  const POINT clicks[] = {{rowRect.left + 20, (rowRect.top + rowRect.bottom) / 2}};
-  for (POINT click : clicks) {
-    PutMarkerOnClipboard();
-    SetForegroundWindow(mainWindow.window.handle);
-    menuSeen = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, ChooseFirstItem);
-    PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
-    PostMessageW(List().handle, WM_RBUTTONUP, 0, MAKELPARAM(click.x, click.y));
-    EXPECT_TRUE(PumpUntil([] { return UpToZero(ClipboardBytes(CF_TEXT), 1) != "marker"; }, 3000)) << click.y;
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(menuSeen);
-    EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(0));
+  const POINT onARow = {rowRect.left + 20, (rowRect.top + rowRect.bottom) / 2};
+  const POINT belowTheRows = {rowRect.left + 20, rowRect.bottom + 80};
+  NoticeCloser closer;
+  for (POINT click : {onARow, belowTheRows}) {
+    // The first item (copy) or the second (hand-off) highlighted, then Escape.
+    for (int downs : {1, 2}) {
+      std::vector<WPARAM> keys(downs, VK_DOWN);
+      keys.push_back(VK_ESCAPE);
+      DWORD clipboardBefore = GetClipboardSequenceNumber();
+      ASSERT_TRUE(MenuDriver::RightClickAndPress(click, keys));
+      PumpMessagesFor(300);  // a command the menu had sent would be handled by now
+      EXPECT_EQ(GetClipboardSequenceNumber(), clipboardBefore) << click.y << " " << downs;
+    }
   }
+  EXPECT_TRUE(closer.notices.empty());
+  EXPECT_TRUE(ReceivedThunderCalls().empty());
 }
 
 TEST_F(ResultActions, DownloadHandsCheckedRowsToThunderFromTheBottomUpWhileTheWindowAnswers) {
