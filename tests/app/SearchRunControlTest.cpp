@@ -75,6 +75,20 @@ TEST_F(SearchRunTest, AStopMidRunKeepsTheRowsAndRequestsNothingMore) {
   EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/slow/time-1.html", kSlowPage2}));
 }
 
+TEST_F(SearchRunTest, AStopWhilePausedEndsTheHeldRunWithItsRows) {
+  StartSearch(L"slow");
+  KernelHandle worker = CurrentWorker();
+  ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
+  SendClick(mainWindow.停止_按钮.handle);
+  SendClick(mainWindow.搜索_按钮.handle);
+  ExpectIdle();
+  ASSERT_TRUE(PumpUntilEnded(worker));
+
+  ExpectListed(RowRange(site.Rows("slow"), 0, 5));
+  ExpectIdle();
+  EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/slow/time-1.html", kSlowPage2}));
+}
+
 TEST_F(SearchRunTest, AStopRightAfterTheStartRequestsNothing) {
   // No message is dispatched between the clicks, so the worker cannot have
   // read 编辑框1 for its first page.

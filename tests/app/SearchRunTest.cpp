@@ -58,7 +58,13 @@ TEST_F(SearchRunTest, AChineseKeywordOnAGbkSiteIsListedExactly) {
   const TextList rows = site.Rows("电影");  // code page 936 bytes, as the program sends them
   ASSERT_EQ(rows.size(), 16u);  // 2 pages of 8
   ExpectListed(rows);
-  EXPECT_EQ(site.RequestedPaths().size(), 3u);
+  const TextList paths = site.RequestedPaths();
+  ASSERT_EQ(paths.size(), 3u);
+  for (int page = 1; page <= 3; ++page) {
+    const Text& path = paths[size_t(page - 1)];
+    EXPECT_EQ(path.substr(0, 4), "/ma/") << path;
+    EXPECT_EQ(path.substr(path.size() - 12), "/time-" + DecimalText(page) + ".html") << path;
+  }
 }
 
 TEST_F(SearchRunTest, ACharsetDeclaredBeyondTheFirstKilobyteIsNotSeen) {
