@@ -19,8 +19,11 @@ constexpr int kMostPages = 785133323;
 [[nodiscard]] bool AddMatch(const RegexObject& regex, int match) {
   if (!WorkerShouldGoOn()) return false;
   Text sizeText = ResultSizeText(regex, match);
-  const bool kept = !mainWindow.精确框.IsChecked() ||
-                    FindText(regex.SubMatchText(match, 1), searchState.searchKeyword) != -1;
+  const bool filtered = mainWindow.精确框.IsChecked();
+  // A run ended meanwhile had its read dropped ("unchecked"); it must not
+  // count a row of the next run's numbering on that answer.
+  if (!WorkerShouldGoOn()) return false;
+  const bool kept = !filtered || FindText(regex.SubMatchText(match, 1), searchState.searchKeyword) != -1;
   if (kept) {
     ++searchState.rowNumber;
     const ResultRow row = BuildResultRow(regex, match, searchState.rowNumber, std::move(sizeText));
@@ -43,9 +46,12 @@ void SearchRun() {
   searchState.rowNumber = 0;
   for (int step = 0; step < kMostPages; ++step) {
     if (!WorkerShouldGoOn()) return;
+    const Text keyword = mainWindow.编辑框1.GetText();
+    // A run ended meanwhile had its read dropped (empty text): no page for it,
+    // and the next run's page count is not its own to touch.
+    if (!WorkerShouldGoOn()) return;
     ++searchState.pageNumber;
-    const Text address =
-        SearchPageAddress(searchState.siteHost, mainWindow.编辑框1.GetText(), searchState.pageNumber);
+    const Text address = SearchPageAddress(searchState.siteHost, keyword, searchState.pageNumber);
     const Text pageText = WebRequest(address);
     if (!MatchResultEntries(regex, pageText)) break;
     const int count = regex.MatchCount();

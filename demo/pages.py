@@ -86,6 +86,9 @@ KEYWORDS = {
     "late-charset": Keyword(1, 4, meta="", late_meta='<meta charset="utf-8">',
                             names=lambda page, index: f"late-charset 页面 {index + 1}.txt"),
     "broken": Keyword(3, 5, broken_from_page=2, names=lambda page, index: f"broken site entry {index + 1}.rar"),
+    # An empty 编辑框1 searches the path /ma//time-1.html; one name is empty,
+    # which the exact filter with an empty keyword skips.
+    "": Keyword(1, 4, names=lambda page, index: "" if index == 2 else f"最新收录 第{index + 1}部.mkv"),
     SPECIAL_KEYWORD: Keyword(1, 3, names=lambda page, index: f"{SPECIAL_KEYWORD} item {index + 1}.pdf"),
 }
 

@@ -1,6 +1,13 @@
 #include "app/ResultPattern.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/CodePage936.h"
+#include "web/DecodePageText.h"
 
 namespace {
 
@@ -74,6 +81,54 @@ TEST(ResultPattern, APageWithoutEntriesMatchesNothing) {
   RegexObject regex;
   ASSERT_TRUE(MatchResultEntries(regex, "<html><body><ul></ul></body></html>"));
   EXPECT_EQ(regex.MatchCount(), 0);
+}
+
+// A page as the search run receives it from the web request: its text ends at
+// the body's first zero byte, then the charset step may decode it again.
+Text PageTextOf(const Text& bodyBytes) {
+  const ByteSet body(bodyBytes.begin(), bodyBytes.end());
+  Text text(bodyBytes.c_str());
+  DecodePageText(body, text);
+  return text;
+}
+
+TEST(ResultPattern, APageEndsAtItsFirstZeroByte) {
+  const Text first = Entry("before ", "1 GB", "magnet:?xt=urn:btih:01");
+  const Text second = Entry("after ", "2 GB", "magnet:?xt=urn:btih:02");
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<ul>\n" + first + Text(1, '\0') + second + "</ul>")));
+  ASSERT_EQ(regex.MatchCount(), 1);
+  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+
+  // Before every entry: a page without entries, which ends a run quietly.
+  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<ul>\n" + Text(1, '\0') + first + second + "</ul>")));
+  EXPECT_EQ(regex.MatchCount(), 0);
+}
+
+// The same text in UTF-8 bytes.
+Text Utf8Of(const Text& text) {
+  const std::wstring wide = TextToUtf16(text);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  Text bytes(size_t(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
+  const Text first = Utf8Of(Entry("\xD6\xD0 ", "1 GB", "magnet:?xt=urn:btih:01"));  // 中, a space
+  const Text second = Utf8Of(Entry("\xD6\xD0 ", "2 GB", "magnet:?xt=urn:btih:02"));  // 中, a space
+  RegexObject regex;
+
+  // Before the meta tag: nothing after the zero byte is read, the declaration neither.
+  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<html>" + Text(1, '\0') + "<meta charset=\"utf-8\">\n" + first)));
+  EXPECT_EQ(regex.MatchCount(), 0);
+
+  // After it: the page is decoded from utf-8, and still ends at the zero byte.
+  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<html><meta charset=\"utf-8\">\n<ul>\n" + first + Text(1, '\0') +
+                                                   second + "</ul>")));
+  ASSERT_EQ(regex.MatchCount(), 1);
+  EXPECT_EQ(regex.SubMatchText(1, 1), "<a href=\"/hash/1.html\">\xD6\xD0 ");  // 中 in code page 936
+  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
 }
 
 }  // namespace
