@@ -288,7 +288,6 @@ void TimedFetches(const std::vector<Text>& paths, FetchFigures& figures, Fetch f
 // The pattern over every page text, and the three groups of each match that a row reads.
 double TimedMatching(const std::vector<Text>& pageTexts, int& matches) {
   RegexObject regex;
-  matches = 0;
   const double start = Now();
   for (const Text& page : pageTexts) {
     if (!MatchResultEntries(regex, page)) continue;
@@ -333,7 +332,7 @@ void PrintOperationCosts(const ResultRow& row, int rows) {
   list.DeleteAllRows();
   HandleQueuedMessages();
   OperationCost costs[] = {{"AppendRow"}, {"SetCellText 0"}, {"SetCellText 1"}, {"SetCellText 2"},
-                           {"SetCellText 3"}, {"精确框 IsChecked"}, {"RowCount"}, {"状态条 SetPartText"}};
+                           {"SetCellText 3"}, {"exact box IsChecked"}, {"RowCount"}, {"status SetPartText"}};
   for (int each = 0; each < rows; ++each) {
     int index = -1;
     TimeOperation(costs[0], [&] { index = list.AppendRow(); });
