@@ -144,20 +144,22 @@ void EndCurrentRun() {
 void RunQueuedOperations() {
   WorkerRun* run = currentRun;
   if (!run) return;
-  for (;;) {
-    PendingOperation* operation;
-    {
-      Lock lock(run->lock);
-      if (run->ended || run->paused) return;
-      operation = TakeFirst(*run);
-    }
-    if (!operation) return;
-    operation->perform(operation->context);
-    {
-      Lock lock(run->lock);
-      operation->performed = true;
-    }
-    // The worker may return and free `operation` from here on.
-    SetEvent(run->operationDone.Get());
+  // One operation a message. The worker queues its next operation as soon as
+  // this one is done; were it carried out here too, its own message would stay
+  // queued and carry out the one after, and so on: the window's other messages
+  // would wait behind a growing line of them.
+  PendingOperation* operation;
+  {
+    Lock lock(run->lock);
+    if (run->ended || run->paused) return;
+    operation = TakeFirst(*run);
   }
+  if (!operation) return;
+  operation->perform(operation->context);
+  {
+    Lock lock(run->lock);
+    operation->performed = true;
+  }
+  // The worker may return and free `operation` from here on.
+  SetEvent(run->operationDone.Get());
 }

@@ -53,5 +53,6 @@ void ResumeCurrentRun();
 // gate so that the worker leaves at its next check. Never waits.
 void EndCurrentRun();
 
-// Carries out the current run's queued operations (on kWorkerOperationMessage).
+// Carries out the current run's first queued operation (on kWorkerOperationMessage;
+// each operation posts one).
 void RunQueuedOperations();

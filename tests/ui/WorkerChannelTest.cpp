@@ -2,8 +2,11 @@
 // through the UI thread, only while the run is current and not paused.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
+#include "ui/WindowMessages.h"
 #include "ui/WorkerChannel.h"
 
 namespace {
@@ -52,6 +55,27 @@ void PassTheGate() {
     Sleep(1);
   }
   seen.leftAtGate = true;
+}
+
+// The main window's operation messages, counted as they are dispatched; each
+// operation notes the count it was carried out under.
+WNDPROC mainWindowProcedure = nullptr;
+LONG operationMessages = 0;
+std::vector<LONG> operationRanUnder;  // UI thread only
+
+LRESULT CALLBACK CountOperationMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWorkerOperationMessage) ++operationMessages;
+  return CallWindowProcW(mainWindowProcedure, window, message, wParam, lParam);
+}
+
+void NoteOperationMessage(void*) { operationRanUnder.push_back(operationMessages); }
+
+constexpr int kQuickOperations = 2000;
+
+// Operations that cost the UI thread nothing, one straight after the other.
+void QuickOperations() {
+  for (int each = 0; each < kQuickOperations; ++each)
+    if (!RunForWorker(NoteOperationMessage, nullptr)) return;
 }
 
 class WorkerChannel : public ::testing::Test {
@@ -177,6 +201,25 @@ TEST_F(WorkerChannel, AnEndedRunsWorkerCannotReachANewRun) {
   CloseHandle(first);
   PumpMessagesFor(50);
   EXPECT_EQ(list.RowCount(), rows);
+}
+
+// Were an operation queued meanwhile carried out in the same message, its own
+// message would carry out the next one, and so on: a growing line of them
+// would hold back every other message of the window.
+TEST_F(WorkerChannel, EachOperationIsCarriedOutByItsOwnMessage) {
+  operationMessages = 0;
+  operationRanUnder.clear();
+  mainWindowProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      mainWindow.window.handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountOperationMessages)));
+  Start(QuickOperations);
+  ASSERT_TRUE(PumpUntilSignalled(thread, 60000));
+  PumpMessagesFor(50);
+  ASSERT_EQ(operationRanUnder.size(), size_t(kQuickOperations));
+  int sharedMessages = 0;
+  for (size_t index = 1; index < operationRanUnder.size(); ++index)
+    if (operationRanUnder[index] == operationRanUnder[index - 1]) ++sharedMessages;
+  EXPECT_EQ(sharedMessages, 0);
+  EXPECT_EQ(operationMessages, kQuickOperations);
 }
 
 DWORD WINAPI ActWithoutARun(LPVOID) {

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/web/BareRequest.h"
 #include "tests/web/TestServer.h"
 #include "text/CodePage936.h"
-#include "ui/system/ProcessPendingMessages.h"
 #include "web/RequestHeaders.h"
 #include "web/WebRequest.h"
 
@@ -21,49 +21,6 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-// One request the plain way: session, connection, request, send, read, close.
-// With `headers`, the loop also does what WebRequest must do besides header
-// and cookie work: the four timeouts, the same header lines on the wire, and
-// letting the thread process its messages after each response header line
-// and on the way out. That tells WebRequest's own cost from these.
-size_t BareRequest(const WinHttpApi& winHttp, const std::wstring& host, INTERNET_PORT port, const wchar_t* object,
-                   const std::wstring* headers = nullptr) {
-  InternetHandle session(winHttp, winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                               WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return 0;
-  InternetHandle connection(winHttp, winHttp.connect(session.Get(), host.c_str(), port, 0));
-  if (!connection) return 0;
-  InternetHandle request(winHttp, winHttp.openRequest(connection.Get(), L"GET", object, nullptr, WINHTTP_NO_REFERER,
-                                                      WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
-  if (!request) return 0;
-  if (headers && !winHttp.setTimeouts(request.Get(), 30000, 30000, 30000, 30000)) return 0;
-  if (headers && !winHttp.addRequestHeaders(request.Get(), headers->c_str(), DWORD(headers->size()),
-                                            WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
-    return 0;
-  if (!winHttp.sendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) return 0;
-  if (!winHttp.receiveResponse(request.Get(), nullptr)) return 0;
-  ByteSet body;
-  for (DWORD available = 0; winHttp.queryDataAvailable(request.Get(), &available) && available > 0;) {
-    size_t start = body.size();
-    body.resize(start + available);
-    DWORD read = 0;
-    if (!winHttp.readData(request.Get(), body.data() + start, available, &read)) break;
-    body.resize(start + read);
-  }
-  if (headers) {
-    wchar_t raw[4096];
-    DWORD size = sizeof raw;
-    if (winHttp.queryHeaders(request.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, raw, &size,
-                             WINHTTP_NO_HEADER_INDEX)) {
-      for (DWORD at = 0; at + 1 < size / sizeof(wchar_t); ++at) {
-        if (raw[at] == L'\r' && raw[at + 1] == L'\n') ProcessPendingMessages();
-      }
-    }
-    ProcessPendingMessages();
-  }
-  return body.size();
 }
 
 void PrintLine(const char* name, int requests, double seconds, size_t bytes) {
@@ -82,13 +39,13 @@ int main(int argumentCount, char** arguments) {
     return 1;
   }
   Text url = server.Url("/page?" + DecimalText(kPageSize));
-  std::wstring host = L"127.0.0.1";
-  INTERNET_PORT port = INTERNET_PORT(std::atoi(server.Url("").substr(sizeof "http://127.0.0.1:" - 1).c_str()));
+  BareTarget target{L"127.0.0.1",
+                    INTERNET_PORT(std::atoi(server.Url("").substr(sizeof "http://127.0.0.1:" - 1).c_str()))};
   std::wstring object = TextToUtf16("/page?" + DecimalText(kPageSize));
   const WinHttpApi& winHttp = SystemWinHttp();
 
   // One of each first, so that binding and the server's first reply are not timed.
-  if (WebRequest(url).size() != kPageSize || BareRequest(winHttp, host, port, object.c_str()) != kPageSize) {
+  if (WebRequest(url).size() != kPageSize || BareRequest(winHttp, target, object.c_str()) != kPageSize) {
     std::fprintf(stderr, "the page did not arrive whole\n");
     return 1;
   }
@@ -109,12 +66,12 @@ int main(int argumentCount, char** arguments) {
             webSeconds += Seconds(start, end);
             break;
           case 1:
-            bareBytes += BareRequest(winHttp, host, port, object.c_str());
+            bareBytes += BareRequest(winHttp, target, object.c_str());
             QueryPerformanceCounter(&end);
             bareSeconds += Seconds(start, end);
             break;
           default:
-            headerBytes += BareRequest(winHttp, host, port, object.c_str(), &headers);
+            headerBytes += BareRequest(winHttp, target, object.c_str(), &headers);
             QueryPerformanceCounter(&end);
             headerSeconds += Seconds(start, end);
         }

@@ -1,0 +1,573 @@
+// search_benchmark.exe [ROUNDS] [LARGE]   (LARGE 0: without the search of 10,000 rows)
+// Not a test. The search run of the real program (a live main window, real
+// WinHttp, real VBScript.RegExp) against the demo site over HTTPS, timed in
+// one run beside a bare WinHttp loop that only fetches the same pages (a new
+// session a page, like WebRequest), the loops taking turns round by round.
+// Beside them, to tell where the time goes: WebRequest alone over the same
+// pages, and the result pattern alone over the same page texts. Then a search
+// of 10,000 rows for the UI thread's time per row, the process's memory and
+// how soon a window on the UI thread answers a posted message meanwhile.
+// The ratios count, not the absolute times.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <utility>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/ProgramStart.h"
+#include "app/ResultPattern.h"
+#include "app/SearchRun.h"
+#include "app/SearchState.h"
+#include "automation/RegexObject.h"
+#include "tests/ui/WindowTestSupport.h"
+#include "tests/web/BareRequest.h"
+#include "text/CodePage936.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowMessages.h"
+#include "ui/system/SystemFunction.h"
+#include "web/DecodePageText.h"
+#include "web/WebRequest.h"
+
+namespace {
+
+constexpr const char* kRatioKeyword = "bench-50x30";  // 50 pages of 30 entries
+constexpr int kRatioPages = 50;
+constexpr int kRatioEntries = 30;
+constexpr const char* kMemoryKeyword = "bench-200x50";  // 10,000 rows
+constexpr int kMemoryRows = 10000;
+constexpr DWORD kProbeIntervalMilliseconds = 5;
+// Between two row operations of one page the UI thread waits only for the
+// worker's next request; between pages it waits for a fetch and a match.
+constexpr double kSamePageGap = 0.003;
+// The server's CPU times in /proc count in ticks of 1/100 s (Linux's USER_HZ).
+constexpr double kLinuxTicksPerSecond = 100;
+
+SystemFunction<decltype(&::K32GetProcessMemoryInfo)> getProcessMemoryInfo{"kernel32.dll",
+                                                                          "K32GetProcessMemoryInfo"};
+
+double Now() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
+
+int ReadNumberFile(const Text& linuxPath) {
+  int number = 0;
+  if (FILE* file = std::fopen(WindowsPath(linuxPath).c_str(), "rb")) {
+    if (std::fscanf(file, "%d", &number) != 1) number = 0;
+    std::fclose(file);
+  }
+  return number;
+}
+
+// The demo site with every benchmark page rendered before it listens, started
+// through a shell that notes the server's Linux process id, so that its CPU
+// time can be read beside the figures: the server must not be what is timed.
+class BenchmarkSite {
+ public:
+  BenchmarkSite() = default;
+  BenchmarkSite(const BenchmarkSite&) = delete;
+  BenchmarkSite& operator=(const BenchmarkSite&) = delete;
+  ~BenchmarkSite() {
+    if (port == 0) return;
+    WebRequestOptions options;
+    options.timeoutSeconds = 5;
+    (void)WebRequest(Url("/__stop"), options);
+    WaitForSingleObject(process.Get(), 5000);
+  }
+
+  [[nodiscard]] bool Start() {
+    const Text stem = Text(SEED_BENCHMARK_WORK_DIR) + "/search-benchmark-" + DecimalText(GetCurrentProcessId());
+    const Text portFile = stem + ".port", pidFile = stem + ".pid";
+    DeleteFileA(WindowsPath(portFile).c_str());
+    DeleteFileA(WindowsPath(pidFile).c_str());
+    const Text certificates = SEED_CERTIFICATE_DIR;
+    std::wstring command = TextToUtf16("Z:\\bin\\sh -c \"echo $$ > " + pidFile + " && exec /usr/bin/python3 " +
+                                       SEED_DEMO_SERVER_SCRIPT + " --cert " + certificates + "/server.pem --key " +
+                                       certificates + "/server.key --port 0 --idle-timeout 60 --port-file " +
+                                       portFile + " --prerender " + kRatioKeyword + " --prerender " +
+                                       kMemoryKeyword + "\"");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+      return false;
+    CloseHandle(started.hThread);
+    process = KernelHandle(started.hProcess);
+    for (int attempt = 0; attempt < 1200 && port == 0; ++attempt) {
+      Sleep(50);
+      port = ReadNumberFile(portFile);
+    }
+    linuxProcessId = ReadNumberFile(pidFile);
+    DeleteFileA(WindowsPath(portFile).c_str());
+    DeleteFileA(WindowsPath(pidFile).c_str());
+    return port != 0;
+  }
+  Text Host() const { return "localhost:" + DecimalText(port); }
+  Text Url(const Text& path) const { return "https://" + Host() + path; }
+  BareTarget Target() const { return {L"localhost", INTERNET_PORT(port), true}; }
+
+  // User and system CPU seconds of the server process so far; -1 when unknown.
+  double CpuSeconds() const {
+    if (linuxProcessId == 0) return -1;
+    FILE* file = std::fopen(WindowsPath("/proc/" + DecimalText(linuxProcessId) + "/stat").c_str(), "rb");
+    if (!file) return -1;
+    char line[1024] = {};
+    size_t length = std::fread(line, 1, sizeof line - 1, file);
+    std::fclose(file);
+    line[length] = '\0';
+    const char* at = std::strrchr(line, ')');  // the command name may hold spaces
+    if (!at) return -1;
+    unsigned long long user = 0, system = 0;
+    // Fields 3 to 13 come before the user (14) and system (15) times.
+    if (std::sscanf(at + 1, " %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu", &user, &system) != 2)
+      return -1;
+    return double(user + system) / kLinuxTicksPerSecond;
+  }
+
+ private:
+  int port = 0;
+  int linuxProcessId = 0;
+  KernelHandle process;
+};
+
+// --- What the UI thread does for the worker: the main window subclassed ---
+
+WNDPROC mainWindowProcedure = nullptr;
+
+struct OperationLog {
+  double seconds = 0;  // inside the handling of kWorkerOperationMessage
+  double longest = 0;  // the longest single handling
+  long count = 0;
+  std::vector<std::pair<double, double>> spans;  // start and end, kept only while answer times are measured
+  bool keepSpans = false;
+};
+OperationLog operationLog;
+
+LRESULT CALLBACK TimedMainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kWorkerOperationMessage) return CallWindowProcW(mainWindowProcedure, window, message, wParam, lParam);
+  const double start = Now();
+  LRESULT result = CallWindowProcW(mainWindowProcedure, window, message, wParam, lParam);
+  const double seconds = Now() - start;
+  operationLog.seconds += seconds;
+  operationLog.longest = std::max(operationLog.longest, seconds);
+  ++operationLog.count;
+  if (operationLog.keepSpans) operationLog.spans.emplace_back(start, start + seconds);
+  return result;
+}
+
+// --- A window on the UI thread that notes how late each posted message comes ---
+
+// The benchmark's own message to its own window, not one of the program's.
+constexpr UINT kProbeMessage = WM_USER + 1;
+
+struct ProbeSample {
+  double posted;
+  double latency;
+};
+std::vector<ProbeSample> probeSamples;
+
+LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kProbeMessage) return DefWindowProcW(window, message, wParam, lParam);
+  LARGE_INTEGER posted, frequency;
+  posted.LowPart = DWORD(wParam);
+  posted.HighPart = LONG(lParam);
+  QueryPerformanceFrequency(&frequency);
+  const double postedAt = double(posted.QuadPart) / double(frequency.QuadPart);
+  probeSamples.push_back({postedAt, Now() - postedAt});
+  return 0;
+}
+
+struct Prober {
+  HWND probe;
+  volatile LONG stop;
+};
+
+DWORD WINAPI PostProbes(LPVOID parameter) {
+  Prober& prober = *static_cast<Prober*>(parameter);
+  while (!prober.stop) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    PostMessageW(prober.probe, kProbeMessage, WPARAM(now.LowPart), LPARAM(now.HighPart));
+    Sleep(kProbeIntervalMilliseconds);
+  }
+  return 0;
+}
+
+// --- The timed loops ---
+
+// Dispatches the UI thread's messages, as the program's own loop does, until
+// `thread` ends; returns the time spent outside the wait.
+double PumpUntilEnded(HANDLE thread) {
+  double busy = 0;
+  for (;;) {
+    if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) return busy;
+    const double start = Now();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (HandleWindowKey(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    busy += Now() - start;
+  }
+}
+
+double ThreadCpuSeconds(HANDLE thread) {
+  FILETIME creation, exit, kernel, user;
+  if (!GetThreadTimes(thread, &creation, &exit, &kernel, &user)) return 0;
+  auto seconds = [](FILETIME time) { return double(ULONGLONG(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7; };
+  return seconds(kernel) + seconds(user);
+}
+
+struct SearchFigures {
+  double seconds = 0;
+  double uiBusySeconds = 0;        // the UI thread outside its wait
+  double uiOperationSeconds = 0;   // of which carrying out the worker's operations
+  double longestHandling = 0;      // of one kWorkerOperationMessage
+  long operations = 0;
+  double uiCpuSeconds = 0;
+  int rows = 0;
+  void Add(const SearchFigures& other) {
+    seconds += other.seconds;
+    uiBusySeconds += other.uiBusySeconds;
+    uiOperationSeconds += other.uiOperationSeconds;
+    longestHandling = std::max(longestHandling, other.longestHandling);
+    operations += other.operations;
+    uiCpuSeconds += other.uiCpuSeconds;
+    rows += other.rows;
+  }
+};
+
+// One search through the search button, until its worker ends by itself.
+SearchFigures TimedSearch(const char* keyword) {
+  // A new search empties the list too, but the emptying is no part of what is timed.
+  mainWindow.超级列表框1.DeleteAllRows();
+  SetWindowTextW(mainWindow.编辑框1.handle, TextToUtf16(keyword).c_str());
+  operationLog.seconds = 0;
+  operationLog.longest = 0;
+  operationLog.count = 0;
+  SearchFigures figures;
+  const double uiCpu = ThreadCpuSeconds(GetCurrentThread());
+  const double start = Now();
+  SendClick(mainWindow.搜索_按钮.handle);
+  figures.uiBusySeconds = PumpUntilEnded(searchState.workerThread.Get());
+  figures.seconds = Now() - start;
+  figures.uiCpuSeconds = ThreadCpuSeconds(GetCurrentThread()) - uiCpu;
+  figures.uiOperationSeconds = operationLog.seconds;
+  figures.operations = operationLog.count;
+  figures.longestHandling = operationLog.longest;
+  figures.rows = mainWindow.超级列表框1.RowCount();
+  return figures;
+}
+
+struct FetchFigures {
+  double seconds = 0;
+  double slowest = 0;  // the slowest single page
+  size_t bytes = 0;
+};
+
+template <typename Fetch>
+void TimedFetches(const std::vector<Text>& paths, FetchFigures& figures, Fetch fetch) {
+  for (const Text& path : paths) {
+    const double start = Now();
+    figures.bytes += fetch(path);
+    const double seconds = Now() - start;
+    figures.seconds += seconds;
+    figures.slowest = std::max(figures.slowest, seconds);
+  }
+}
+
+// The pattern over every page text, and the three groups of each match that a row reads.
+double TimedMatching(const std::vector<Text>& pageTexts, int& matches) {
+  RegexObject regex;
+  const double start = Now();
+  for (const Text& page : pageTexts) {
+    if (!MatchResultEntries(regex, page)) continue;
+    const int count = regex.MatchCount();
+    for (int match = 1; match <= count; ++match)
+      (void)BuildResultRow(regex, match, match, ResultSizeText(regex, match));
+    matches += count;
+  }
+  return Now() - start;
+}
+
+// Lets the UI thread handle what the last operation left in its queue (painting above all).
+void HandleQueuedMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+struct OperationCost {
+  const char* name;
+  double seconds = 0;   // the operation itself
+  double painting = 0;  // the messages it left, handled right after it
+};
+
+template <typename Operation>
+void TimeOperation(OperationCost& cost, Operation operation) {
+  const double start = Now();
+  operation();
+  const double middle = Now();
+  HandleQueuedMessages();
+  cost.seconds += middle - start;
+  cost.painting += Now() - middle;
+}
+
+// Each control operation of a row called on the UI thread itself, with the
+// texts of a real row, `rows` times: what one row costs the UI thread when no
+// other thread is involved.
+void PrintOperationCosts(const ResultRow& row, int rows) {
+  ListView& list = mainWindow.超级列表框1;
+  list.DeleteAllRows();
+  HandleQueuedMessages();
+  OperationCost costs[] = {{"AppendRow"}, {"SetCellText 0"}, {"SetCellText 1"}, {"SetCellText 2"},
+                           {"SetCellText 3"}, {"exact box IsChecked"}, {"RowCount"}, {"status SetPartText"}};
+  for (int each = 0; each < rows; ++each) {
+    int index = -1;
+    TimeOperation(costs[0], [&] { index = list.AppendRow(); });
+    TimeOperation(costs[1], [&] { list.SetCellText(index, 0, DecimalText(index + 1)); });
+    TimeOperation(costs[2], [&] { list.SetCellText(index, 1, row.fileName); });
+    TimeOperation(costs[3], [&] { list.SetCellText(index, 2, row.sizeText); });
+    TimeOperation(costs[4], [&] { list.SetCellText(index, 3, row.downloadAddress); });
+    TimeOperation(costs[5], [&] { (void)mainWindow.精确框.IsChecked(); });
+    int count = 0;
+    TimeOperation(costs[6], [&] { count = list.RowCount(); });
+    TimeOperation(costs[7], [&] { mainWindow.状态条.SetPartText(3, "together " + DecimalText(count) + " results"); });
+  }
+  std::printf("each row operation on the UI thread itself, %d rows:\n", rows);
+  double total = 0, painting = 0;
+  for (const OperationCost& cost : costs) {
+    std::printf("  %-20s %7.3f ms, then messages %7.3f ms\n", cost.name, 1000 * cost.seconds / rows,
+                1000 * cost.painting / rows);
+    total += cost.seconds;
+    painting += cost.painting;
+  }
+  std::printf("  a row: %.3f ms, then messages %.3f ms\n", 1000 * total / rows, 1000 * painting / rows);
+  list.DeleteAllRows();
+  HandleQueuedMessages();
+}
+
+// The charset check that WebRequest makes on every page.
+double TimedDecoding(const std::vector<Text>& pageTexts) {
+  const double start = Now();
+  for (const Text& page : pageTexts) {
+    Text text = page;
+    DecodePageText(ByteSet(page.begin(), page.end()), text);
+  }
+  return Now() - start;
+}
+
+PROCESS_MEMORY_COUNTERS_EX ProcessMemory() {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  if (!getProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    counters = {};
+  return counters;
+}
+
+// Private bytes: PrivateUsage where the system fills it in (Wine leaves it 0),
+// else the commit charge, which is the same figure on Windows.
+double PrivateBytes(const PROCESS_MEMORY_COUNTERS_EX& counters) {
+  return double(counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage);
+}
+
+void PrintMemory(const char* when, const PROCESS_MEMORY_COUNTERS_EX& counters) {
+  std::printf("  %-34s working set %7.1f MB, private bytes %7.1f MB\n", when, counters.WorkingSetSize / 1048576.0,
+              PrivateBytes(counters) / 1048576.0);
+}
+
+double Percentile(std::vector<double> values, double share) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, size_t(share * double(values.size())))];
+}
+
+// Whether a sample was posted while a row operation was carried out, or in the
+// short wait between two of them (not while a page was fetched or matched).
+bool PostedWhileAddingRows(const std::vector<std::pair<double, double>>& spans, double posted) {
+  auto next = std::lower_bound(spans.begin(), spans.end(), std::make_pair(posted, posted));
+  if (next == spans.begin()) return false;
+  const auto& previous = *(next - 1);
+  if (posted <= previous.second) return true;
+  return next != spans.end() && next->first - previous.second < kSamePageGap;
+}
+
+void PrintLatencies(const char* which, const std::vector<double>& latencies) {
+  std::printf("  %-38s %6u samples: median %6.2f ms, 99th percentile %6.2f ms, slowest %6.2f ms\n", which,
+              unsigned(latencies.size()), 1000 * Percentile(latencies, 0.5), 1000 * Percentile(latencies, 0.99),
+              1000 * Percentile(latencies, 1.0));
+}
+
+}  // namespace
+
+int main(int argumentCount, char** arguments) {
+  const int rounds = argumentCount > 1 ? std::max(1, std::atoi(arguments[1])) : 5;
+  const bool large = argumentCount > 2 ? std::atoi(arguments[2]) != 0 : true;
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  BenchmarkSite site;
+  if (!site.Start()) {
+    std::fprintf(stderr, "the demo site did not start\n");
+    return 1;
+  }
+  searchState.siteHost = site.Host();
+  searchState.workerBody = SearchRun;
+  if (!CreateMainWindow(mainWindow, MainWindowEventTable())) return 1;
+  mainWindowProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      mainWindow.window.handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedMainWindowProcedure)));
+  const PROCESS_MEMORY_COUNTERS_EX startMemory = ProcessMemory();
+
+  // Every page the search requests, the empty one after the last included.
+  std::vector<Text> paths, urls;
+  for (int page = 1; page <= kRatioPages + 1; ++page) {
+    paths.push_back("/ma/" + Text(kRatioKeyword) + "/time-" + DecimalText(page) + ".html");
+    urls.push_back(site.Url(paths.back()));
+  }
+  const WinHttpApi& winHttp = SystemWinHttp();
+  const BareTarget target = site.Target();
+  auto bareFetch = [&](const Text& path) { return BareRequest(winHttp, target, TextToUtf16(path).c_str()); };
+  auto webRequestFetch = [&](const Text& path) { return WebRequest(site.Url(path)).size(); };
+
+  // Once of each first, so that binding, start-up and the first answers are not timed.
+  std::vector<Text> pageTexts;
+  for (const Text& url : urls) pageTexts.push_back(WebRequest(url));
+  FetchFigures warmBare;
+  TimedFetches(paths, warmBare, bareFetch);
+  const SearchFigures warmSearch = TimedSearch(kRatioKeyword);
+  if (warmSearch.rows != kRatioPages * kRatioEntries || warmBare.bytes == 0) {
+    std::fprintf(stderr, "the warm-up went wrong: %d rows, %u bytes\n", warmSearch.rows, unsigned(warmBare.bytes));
+    return 1;
+  }
+
+  SearchFigures search;
+  FetchFigures bare, webRequest;
+  double matchingSeconds = 0, decodingSeconds = 0, serverSearchCpu = 0, serverBareCpu = 0;
+  int matches = 0;
+  // The loops take turns in a rotating order, so that load from other
+  // processes falls on all of them alike.
+  for (int round = 0; round < rounds; ++round) {
+    for (int turn = 0; turn < 3; ++turn) {
+      const double serverCpu = site.CpuSeconds();
+      switch ((turn + round) % 3) {
+        case 0:
+          search.Add(TimedSearch(kRatioKeyword));
+          serverSearchCpu += site.CpuSeconds() - serverCpu;
+          break;
+        case 1:
+          TimedFetches(paths, bare, bareFetch);
+          serverBareCpu += site.CpuSeconds() - serverCpu;
+          break;
+        default:
+          TimedFetches(paths, webRequest, webRequestFetch);
+      }
+    }
+    matchingSeconds += TimedMatching(pageTexts, matches);
+    decodingSeconds += TimedDecoding(pageTexts);
+  }
+  const int requests = rounds * (kRatioPages + 1);
+  const double perSearch = search.seconds / rounds;
+  std::printf("search %s (%d pages of %d entries, and the empty page after them), %d rounds\n", kRatioKeyword,
+              kRatioPages, kRatioEntries, rounds);
+  std::printf("  search run, live window:    %8.1f ms a search  %6.2f ms a page  (%d rows a search)\n",
+              1000 * perSearch, 1000 * search.seconds / requests, search.rows / rounds);
+  std::printf("  bare WinHttp loop:          %8.1f ms a loop    %6.2f ms a page  (slowest page %.1f ms)\n",
+              1000 * bare.seconds / rounds, 1000 * bare.seconds / requests, 1000 * bare.slowest);
+  std::printf("  search / bare fetch loop:   %8.2f   (target at most 1.5)\n", search.seconds / bare.seconds);
+  std::printf("where a search's time goes, per search:\n");
+  std::printf("  WebRequest alone, the same pages:     %8.1f ms  (%.2f of the bare loop; slowest page %.1f ms)\n",
+              1000 * webRequest.seconds / rounds, webRequest.seconds / bare.seconds, 1000 * webRequest.slowest);
+  std::printf("    of which its charset check:          %8.1f ms\n", 1000 * decodingSeconds / rounds);
+  std::printf("  the pattern and three groups a match: %8.1f ms  (%d matches)\n", 1000 * matchingSeconds / rounds,
+              matches / rounds);
+  const double rest = search.seconds - webRequest.seconds - matchingSeconds;
+  std::printf("  the rest: rows and their round trips: %8.1f ms  (%.3f ms a row)\n", 1000 * rest / rounds,
+              1000 * rest / search.rows);
+  std::printf("  UI thread busy:                       %8.1f ms  (%.3f ms a row; CPU %.3f ms a row)\n",
+              1000 * search.uiBusySeconds / rounds, 1000 * search.uiBusySeconds / search.rows,
+              1000 * search.uiCpuSeconds / search.rows);
+  std::printf("    of which the worker's operations:   %8.1f ms  (%.3f ms a row, %.1f operations a row)\n",
+              1000 * search.uiOperationSeconds / rounds, 1000 * search.uiOperationSeconds / search.rows,
+              double(search.operations) / search.rows);
+  std::printf("    the longest handling of one operation message: %.1f ms\n", 1000 * search.longestHandling);
+  std::printf("  the rest beyond the UI thread's work:  %8.1f ms  (%.3f ms a row: the hand-overs between the threads)\n",
+              1000 * (rest - search.uiBusySeconds) / rounds, 1000 * (rest - search.uiBusySeconds) / search.rows);
+  if (serverSearchCpu >= 0 && serverBareCpu >= 0)
+    std::printf("  demo server CPU a page: %.2f ms in the search, %.2f ms in the bare loop\n",
+                1000 * serverSearchCpu / requests, 1000 * serverBareCpu / requests);
+
+  {
+    RegexObject regex;
+    if (!MatchResultEntries(regex, pageTexts[0]) || regex.MatchCount() == 0) return 1;
+    PrintOperationCosts(BuildResultRow(regex, 1, 1, ResultSizeText(regex, 1)), 200);
+  }
+
+  if (!large) {
+    DestroyMainWindow(mainWindow);
+    searchState.resultListLock.reset();
+    OleUninitialize();
+    return 0;
+  }
+
+  // 10,000 rows, while another thread posts a stamped message to a window of
+  // the UI thread every few milliseconds.
+  WNDCLASSW probeClass = {};
+  probeClass.lpfnWndProc = ProbeProcedure;
+  probeClass.hInstance = GetModuleHandleW(nullptr);
+  probeClass.lpszClassName = L"SearchBenchmarkProbe";
+  RegisterClassW(&probeClass);
+  Prober prober{CreateWindowExW(0, probeClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                probeClass.hInstance, nullptr),
+                0};
+  probeSamples.reserve(200000);
+  operationLog.spans.reserve(200000);
+  operationLog.keepSpans = true;
+  const PROCESS_MEMORY_COUNTERS_EX beforeMemory = ProcessMemory();
+  KernelHandle poster(CreateThread(nullptr, 0, PostProbes, &prober, 0, nullptr));
+  const SearchFigures largeSearch = TimedSearch(kMemoryKeyword);
+  InterlockedExchange(&prober.stop, 1);
+  WaitForSingleObject(poster.Get(), INFINITE);
+  PumpMessagesFor(50);  // the last samples
+  const PROCESS_MEMORY_COUNTERS_EX afterMemory = ProcessMemory();
+
+  std::printf("search %s: %d rows in %.1f s\n", kMemoryKeyword, largeSearch.rows, largeSearch.seconds);
+  std::printf("  UI thread busy %.3f ms a row, of which the worker's operations %.3f ms a row"
+              " (the longest handling of one operation message %.1f ms)\n",
+              1000 * largeSearch.uiBusySeconds / largeSearch.rows, 1000 * largeSearch.uiOperationSeconds / largeSearch.rows,
+              1000 * largeSearch.longestHandling);
+  std::printf("process memory:\n");
+  PrintMemory("with the window open", startMemory);
+  PrintMemory("before the 10,000 rows", beforeMemory);
+  PrintMemory("after them", afterMemory);
+  std::printf("  growth a row: working set %.0f bytes, private bytes %.0f bytes; peak working set %.1f MB\n",
+              (double(afterMemory.WorkingSetSize) - double(beforeMemory.WorkingSetSize)) / largeSearch.rows,
+              (PrivateBytes(afterMemory) - PrivateBytes(beforeMemory)) / largeSearch.rows,
+              afterMemory.PeakWorkingSetSize / 1048576.0);
+  std::vector<double> all, whileAdding;
+  for (const ProbeSample& sample : probeSamples) {
+    all.push_back(sample.latency);
+    if (PostedWhileAddingRows(operationLog.spans, sample.posted)) whileAdding.push_back(sample.latency);
+  }
+  std::printf("answer to a message posted every %u ms to a window of the UI thread (target 50 ms at the 99th):\n",
+              unsigned(kProbeIntervalMilliseconds));
+  PrintLatencies("during the whole search:", all);
+  PrintLatencies("posted while rows were being added:", whileAdding);
+
+  DestroyWindow(prober.probe);
+  DestroyMainWindow(mainWindow);
+  searchState.resultListLock.reset();
+  OleUninitialize();
+  const bool complete = largeSearch.rows == kMemoryRows && search.rows == rounds * kRatioPages * kRatioEntries;
+  if (!complete) std::fprintf(stderr, "a search did not list every row\n");
+  return complete ? 0 : 1;
+}
