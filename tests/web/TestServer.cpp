@@ -34,8 +34,9 @@ bool TestServer::Start(bool useTls) { return StartScript(useTls, SEED_TEST_SERVE
 
 bool TestServer::StartFaultSite(bool useTls) {
   const Text untrusted = SEED_UNTRUSTED_CERTIFICATE_DIR;
+  // A search run may spend minutes on its rows between two requests.
   return StartScript(useTls, SEED_FAULT_SERVER_SCRIPT,
-                     " --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key");
+                     " --idle 300 --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key");
 }
 
 bool TestServer::StartScript(bool useTls, const Text& script, const Text& moreArguments) {
