@@ -158,6 +158,17 @@ TEST_P(WebRequestFault, HalfACharacterAtTheEndStays) {
   ExpectAddressesOfWholeRows("truncated", reply.text);
 }
 
+TEST_P(WebRequestFault, InvalidUtf8IsDecodedAroundTheBadBytes) {
+  const Reply reply = FetchPage("badutf8");
+  EXPECT_EQ(reply.status, "200 OK");
+  EXPECT_TRUE(EndsWith(BodyText(reply.body), "</html>\n\xE4"));  // first byte of 中 in UTF-8 (E4 B8 AD)
+  EXPECT_NE(FindText(reply.text, "bad utf-8 ordinary \xD2\xF4\xC0\xD6 entry.iso"), -1);  // 音乐 in GBK
+  EXPECT_NE(FindText(reply.text, "bad utf-8 ? lone byte FF.iso"), -1) << reply.text;
+  EXPECT_NE(FindText(reply.text, "bad utf-8 ? lone continuation byte 80.iso"), -1);
+  EXPECT_NE(FindText(reply.text, "bad utf-8 ? two bytes of three.iso"), -1);
+  EXPECT_TRUE(EndsWith(reply.text, "</html>\n?")) << reply.text.substr(reply.text.size() - 10);
+}
+
 TEST_P(WebRequestFault, FiveThousandEntriesAndLongNamesArriveWhole) {
   const Reply many = FetchPage("many");
   EXPECT_EQ(many.status, "200 OK");

@@ -62,6 +62,14 @@ BAD_GBK_NAMES = [
     "bad gbk lead byte D6 at the end of the name {xD6}",   # half of 中, then the "<" of the next tag
     "bad gbk ordinary last entry.iso",
 ]
+# The same for a page declared and written in UTF-8.
+BAD_UTF8_NAMES = [
+    "bad utf-8 {xFF} lone byte FF.iso",                    # FF starts no character
+    "bad utf-8 {x80} lone continuation byte 80.iso",       # 80 only continues a character
+    "bad utf-8 {xE4}{xB8} two bytes of three.iso",         # E4 B8: 中 (E4 B8 AD) without its last byte
+    "bad utf-8 ordinary 音乐 entry.iso",
+    "bad utf-8 ordinary last entry.iso",
+]
 RAW_BYTE_TOKEN = re.compile(rb"\{x([0-9A-F]{2})\}")
 
 
@@ -72,16 +80,22 @@ def keyword_for(fault, page):
         return pages.Keyword(3, len(LONG_NAME_BYTES), names=lambda page, index: long_name(index))
     if page == 2 and fault == "badgbk":
         return pages.Keyword(3, len(BAD_GBK_NAMES), names=lambda page, index: BAD_GBK_NAMES[index])
+    if page == 2 and fault == "badutf8":
+        return pages.Keyword(3, len(BAD_UTF8_NAMES), charset="utf-8", meta='<meta charset="utf-8">',
+                             names=lambda page, index: BAD_UTF8_NAMES[index])
     return pages.Keyword(3, ORDINARY_COUNT, names=ordinary_name(fault))
 
 
-def encoded(text):
-    return RAW_BYTE_TOKEN.sub(lambda token: bytes([int(token.group(1), 16)]), text.encode("gbk"))
+def encoded(text, charset="gbk"):
+    return RAW_BYTE_TOKEN.sub(lambda token: bytes([int(token.group(1), 16)]), text.encode(charset))
 
 
 def page_bytes(fault, page):
     keyword = keyword_for(fault, page)
     markup = pages.page_markup(keyword, fault, page)
+    if page == 2 and fault == "badutf8":
+        # The first byte of 中 in UTF-8 (E4 B8 AD) ends the page.
+        return encoded(markup, "utf-8") + b"\xe4"
     if page == 2 and fault == "huge":
         filler_line = "<p class=\"filler\">填充内容 0123456789 abcdefghijklmnopqrstuvwxyz</p>\n"
         filler = filler_line * (HUGE_BYTES // len(encoded(filler_line)) + 1)
