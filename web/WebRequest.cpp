@@ -164,6 +164,10 @@ Failure Pipeline::Configure(HINTERNET request) {
   long long milliseconds = options.timeoutSeconds > 0 ? options.timeoutSeconds * 1000LL : kDefaultTimeoutMilliseconds;
   int timeout = int(milliseconds < INT_MAX ? milliseconds : INT_MAX);
   if (!winHttp.setTimeouts(request, timeout, timeout, timeout, timeout)) return kTimeoutsNotSet;
+  // The wait for the response headers has a timeout of its own, which Wine
+  // leaves infinite (Windows: 90 seconds): a server that never answers would
+  // hold a search run forever.
+  if (!SetDword(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, DWORD(timeout))) return kTimeoutsNotSet;
   if (!options.userName.empty() && !options.password.empty()) {
     std::wstring user = TextToUtf16(options.userName), password = TextToUtf16(options.password);
     if (!winHttp.setCredentials(request, WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),

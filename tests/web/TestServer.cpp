@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "text/CodePage936.h"
-#include "web/WebRequest.h"
 
 namespace {
 
@@ -21,13 +20,32 @@ int ReadPort(const Text& linuxPath) {
 
 }  // namespace
 
-bool TestServer::Start(bool useTls) {
+Reply Fetch(const Text& url, WebRequestOptions options) {
+  Reply reply;
+  options.statusText = &reply.status, options.responseHeaders = &reply.headers;
+  options.redirectLocation = &reply.location, options.receivedCookies = &reply.received;
+  options.responseBody = &reply.body;
+  if (options.timeoutSeconds == 0) options.timeoutSeconds = 10;
+  reply.text = WebRequest(url, options);
+  return reply;
+}
+
+bool TestServer::Start(bool useTls) { return StartScript(useTls, SEED_TEST_SERVER_SCRIPT, ""); }
+
+bool TestServer::StartFaultSite(bool useTls) {
+  const Text untrusted = SEED_UNTRUSTED_CERTIFICATE_DIR;
+  // A search run may spend minutes on its rows between two requests.
+  return StartScript(useTls, SEED_FAULT_SERVER_SCRIPT,
+                     " --idle 300 --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key");
+}
+
+bool TestServer::StartScript(bool useTls, const Text& script, const Text& moreArguments) {
   secure = useTls;
   static int serverCount = 0;
   Text portFile = Text(SEED_TEST_WORK_DIR) + "/server-" + DecimalText(GetCurrentProcessId()) + "-" +
                   DecimalText(++serverCount) + ".port";
   DeleteFileA(WindowsPath(portFile).c_str());
-  Text command = "Z:\\usr\\bin\\python3 " + Text(SEED_TEST_SERVER_SCRIPT) + " " + portFile + " --idle 30";
+  Text command = "Z:\\usr\\bin\\python3 " + script + " " + portFile + " --idle 30" + moreArguments;
   if (secure) {
     Text certificates = SEED_CERTIFICATE_DIR;
     command += " --tls " + certificates + "/server.pem " + certificates + "/server.key";
@@ -48,9 +66,9 @@ bool TestServer::Start(bool useTls) {
   return port != 0;
 }
 
-Text TestServer::Url(const Text& path) const {
-  return (secure ? "https://localhost:" : "http://127.0.0.1:") + DecimalText(port) + path;
-}
+Text TestServer::Host() const { return (secure ? "localhost:" : "127.0.0.1:") + DecimalText(port); }
+
+Text TestServer::Url(const Text& path) const { return (secure ? "https://" : "http://") + Host() + path; }
 
 TestServer::~TestServer() {
   if (port == 0) return;

@@ -2,6 +2,8 @@
 // WinHttp call fails, checked against the recording fake.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/web/FakeWinHttp.h"
 #include "web/RequestHeaders.h"
 #include "web/WebRequest.h"
@@ -31,10 +33,11 @@ TEST(WebRequestFailure, EachFailingCallWritesItsMessageAndClosesInReverseOrder) 
       {"Connect", 1, "703 创建WinHttp连接失败!", {"Close(session)"}},
       {"OpenRequest", 1, "704 创建WinHttp请求失败!", {"Close(connection)", "Close(session)"}},
       {"SetTimeouts", 1, "705 设置超时时间失败!", kAllClosed},
+      {"SetOption", 1, "705 设置超时时间失败!", kAllClosed},  // the wait for the response headers
       {"SetCredentials", 1, "707 设置代理凭证失败!", kAllClosed},  // server credentials
       {"SetCredentials", 2, "707 设置代理凭证失败!", kAllClosed},  // proxy credentials
-      {"SetOption", 1, "708 禁止自动设置Cookies失败!", kAllClosed},
-      {"SetOption", 2, "709 重定向设置失败!", kAllClosed},
+      {"SetOption", 2, "708 禁止自动设置Cookies失败!", kAllClosed},
+      {"SetOption", 3, "709 重定向设置失败!", kAllClosed},
       {"AddRequestHeaders", 1, "710 设置协议头失败!", kAllClosed},
       {"SendRequest", 1, "711 发送请求失败!", kAllClosed},
       {"ReceiveResponse", 1, "712 服务器未响应!", kAllClosed},
@@ -114,7 +117,7 @@ TEST(WebRequestPipeline, SuccessfulCallRunsTheStepsInOrderAndClosesAll) {
   TextList names;
   for (const Text& call : fake.calls) names.push_back(call.substr(0, call.find('(')));
   const TextList expected = {"CheckPlatform", "CrackUrl", "Open", "Connect", "OpenRequest", "SetTimeouts",
-                             "SetOption", "AddRequestHeaders", "SendRequest", "ReceiveResponse",
+                             "SetOption", "SetOption", "AddRequestHeaders", "SendRequest", "ReceiveResponse",
                              "QueryDataAvailable", "ReadData", "QueryDataAvailable", "QueryHeaders", "QueryHeaders",
                              "Close", "Close", "Close"};
   EXPECT_EQ(names, expected);
@@ -174,6 +177,10 @@ TEST(WebRequestPipeline, TimeoutsAreSecondsTimesThousandOrThirtySeconds) {
     Text t = milliseconds;
     EXPECT_EQ(fake.CallsTo("SetTimeouts"), TextList{"SetTimeouts(request " + t + " " + t + " " + t + " " + t + ")"})
         << seconds;
+    // WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT: the wait for the headers is one of the phases.
+    const TextList setOptions = fake.CallsTo("SetOption");
+    ASSERT_FALSE(setOptions.empty());
+    EXPECT_EQ(setOptions[0], "SetOption(request 7 " + t + " 4)") << seconds;
   }
 }
 
@@ -211,7 +218,7 @@ TEST(WebRequestPipeline, CredentialsAreSetOnlyWhenBothHalvesAreGiven) {
 TEST(WebRequestPipeline, CookieFeatureDependsOnJarPresenceAndNoRedirectAddsOption) {
   FakeWinHttp& fake = ResetFakeWinHttp();
   (void)Request(kUrl);
-  EXPECT_EQ(fake.CallsTo("SetOption"), TextList{"SetOption(request 63 1 4)"});
+  EXPECT_EQ(fake.CallsTo("SetOption"), (TextList{"SetOption(request 7 30000 4)", "SetOption(request 63 1 4)"}));
 
   ResetFakeWinHttp();
   Text emptyJar;
@@ -219,7 +226,8 @@ TEST(WebRequestPipeline, CookieFeatureDependsOnJarPresenceAndNoRedirectAddsOptio
   withJar.cookieJar = &emptyJar;
   withJar.noRedirect = true;
   (void)Request(kUrl, withJar);
-  EXPECT_EQ(fake.CallsTo("SetOption"), (TextList{"SetOption(request 79 1 4)", "SetOption(request 63 2 4)"}));
+  EXPECT_EQ(fake.CallsTo("SetOption"),
+            (TextList{"SetOption(request 7 30000 4)", "SetOption(request 79 1 4)", "SetOption(request 63 2 4)"}));
   EXPECT_EQ(FindText(fake.headerBlock, "Cookie", 1, LetterCase::IgnoreAscii), -1);
 }
 
@@ -321,14 +329,17 @@ TEST(WebRequestMessages, PendingMessagesAreProcessedOnTheWayOutOfACompletedCall)
 }
 
 TEST(WebRequestMessages, FailuresBeforeTheUrlAndOfOptionsLeaveMessagesQueued) {
-  for (const char* call : {"CheckPlatform", "SetOption"}) {
+  // The second SetOption sets the cookie feature (708); the first is part of the timeouts (705).
+  for (auto [call, occurrence] : {std::pair<const char*, int>{"CheckPlatform", 1}, {"SetOption", 2}}) {
     CountingWindow window;
-    ResetFakeWinHttp().failing = call;
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    fake.failing = call;
+    fake.failingCount = occurrence;
     window.Post();
     (void)Request(kUrl);
     EXPECT_EQ(countedMessages, 0) << call;
   }
-  for (const char* call : {"CrackUrl", "SetTimeouts", "ReceiveResponse"}) {
+  for (const char* call : {"CrackUrl", "SetTimeouts", "SetOption", "ReceiveResponse"}) {
     CountingWindow window;
     ResetFakeWinHttp().failing = call;
     window.Post();

@@ -9,21 +9,6 @@
 
 namespace {
 
-struct Reply {
-  Text text, status, headers, location, received;
-  ByteSet body;
-};
-
-Reply Fetch(const Text& url, WebRequestOptions options = {}) {
-  Reply reply;
-  options.statusText = &reply.status, options.responseHeaders = &reply.headers;
-  options.redirectLocation = &reply.location, options.receivedCookies = &reply.received;
-  options.responseBody = &reply.body;
-  options.timeoutSeconds = 10;
-  reply.text = WebRequest(url, options);
-  return reply;
-}
-
 class WebRequestServer : public testing::TestWithParam<bool> {
  protected:
   static void SetUpTestSuite() {

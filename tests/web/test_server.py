@@ -26,10 +26,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *arguments):
         pass
 
-    def reply(self, status, reason, body=b"", headers=(), head=False):
-        lines = [f"HTTP/1.1 {status} {reason}", f"Content-Length: {len(body)}", "Connection: close"]
+    @staticmethod
+    def header_block(status, reason, length, headers=()):
+        lines = [f"HTTP/1.1 {status} {reason}", f"Content-Length: {length}", "Connection: close"]
         lines += [f"{name}: {value}" for name, value in headers]
-        data = ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
+        return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
+
+    def reply(self, status, reason, body=b"", headers=(), head=False):
+        data = self.header_block(status, reason, len(body), headers)
         self.wfile.write(data if head else data + body)
         self.close_connection = True
 
@@ -85,6 +89,33 @@ class Server(http.server.HTTPServer):
         self.stopping = True
 
 
+def listen(handler, tls=None, idle=20.0):
+    """A server for `handler` on a free port of 127.0.0.1, over TLS with the
+    (certificate, key) pair `tls` when given."""
+    server = Server(("127.0.0.1", 0), handler)
+    server.timeout = idle
+    if tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    return server
+
+
+def write_port(server, port_file):
+    temporary = port_file + ".part"
+    with open(temporary, "w") as out:
+        out.write(str(server.server_address[1]))
+    os.replace(temporary, port_file)
+
+
+def serve(server, max_requests):
+    served = 0
+    while not server.stopping and served < max_requests:
+        server.handle_request()
+        served += 1
+    server.server_close()
+
+
 def main(arguments):
     port_file, tls, idle, max_requests = arguments[0], None, 20.0, 100000
     rest = arguments[1:]
@@ -97,21 +128,9 @@ def main(arguments):
             max_requests, rest = int(rest[1]), rest[2:]
         else:
             raise SystemExit(f"unknown argument {rest[0]}")
-    server = Server(("127.0.0.1", 0), Handler)
-    server.timeout = idle
-    if tls:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*tls)
-        server.socket = context.wrap_socket(server.socket, server_side=True)
-    temporary = port_file + ".part"
-    with open(temporary, "w") as out:
-        out.write(str(server.server_address[1]))
-    os.replace(temporary, port_file)
-    served = 0
-    while not server.stopping and served < max_requests:
-        server.handle_request()
-        served += 1
-    server.server_close()
+    server = listen(Handler, tls, idle)
+    write_port(server, port_file)
+    serve(server, max_requests)
 
 
 if __name__ == "__main__":

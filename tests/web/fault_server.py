@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""A search site that misbehaves, for the fault tests.
+
+fault_server.py PORT_FILE [--tls CERT KEY] [--untrusted-tls CERT KEY]
+                [--idle SECONDS] [--max-requests N]
+
+Serves result pages in the demo site's markup at /ma/<fault>/time-<n>.html:
+pages 1 and 3 hold five ordinary entries, page 4 none (where a search ends),
+and page 2 carries the fault named by the keyword (see FAULTS). Beside them:
+  /expected/<fault>/<n>  the rows of page n whose markup arrives whole and
+                         before any zero byte: file name, size, address,
+                         tab-separated, one a line, in the page's bytes
+  /log                   every /ma/ path requested so far, one a line
+  /shutdown              stops the server
+With --untrusted-tls a second listener serves over a certificate whose
+authority nobody trusts; page 2 of "untrusted" redirects there.
+Bounded like test_server.py: N requests, SECONDS idle, and every stall ends
+when the client goes away or after STALL_LIMIT seconds.
+"""
+import os
+import re
+import select
+import socket
+import struct
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "demo"))
+import pages  # noqa: E402
+import test_server  # noqa: E402
+
+ORDINARY_COUNT = 5
+MANY_COUNT = 5000
+HUGE_BYTES = 10 * 1024 * 1024
+LONG_NAME_BYTES = (4097, 6000, 16384, 70000)
+STALL_LIMIT = 60.0
+MOST_REDIRECT_HOPS = 50
+CUT_ENTRY = 3  # a cut page ends inside the entry after this many whole ones
+
+
+def ordinary_name(fault):
+    return lambda page, index: f"{fault} page {page} entry {index + 1}.iso"
+
+
+def long_name(index):
+    """A name of exactly LONG_NAME_BYTES[index] bytes in code page 936."""
+    size = LONG_NAME_BYTES[index]
+    head, unit, tail = f"long entry {index + 1} ", "很长的文件名称", ".mkv"  # 7 characters, 14 bytes
+    units = (size - len(head) - len(tail)) // len(unit.encode("gbk"))
+    filler = size - len(head) - len(tail) - units * len(unit.encode("gbk"))
+    return head + unit * units + "x" * filler + tail
+
+
+# Names holding bytes that are no character of code page 936. Each {xHH}
+# becomes the one raw byte HH once the page is encoded.
+BAD_GBK_NAMES = [
+    "bad gbk {xFF} lone byte FF.iso",                      # FF starts no character
+    "bad gbk {x81}\x7f lead byte 81 with trail 7F.iso",    # 7F is no trail byte
+    "bad gbk {x80} lone byte 80.iso",                      # 80: only Windows calls it the euro sign
+    "bad gbk lead byte D6 before a space {xD6} .iso",      # D6 20: half of 中 (D6 D0), then a space
+    "bad gbk lead byte D6 at the end of the name {xD6}",   # half of 中, then the "<" of the next tag
+    "bad gbk ordinary last entry.iso",
+]
+# The same for a page declared and written in UTF-8.
+BAD_UTF8_NAMES = [
+    "bad utf-8 {xFF} lone byte FF.iso",                    # FF starts no character
+    "bad utf-8 {x80} lone continuation byte 80.iso",       # 80 only continues a character
+    "bad utf-8 {xE4}{xB8} two bytes of three.iso",         # E4 B8: 中 (E4 B8 AD) without its last byte
+    "bad utf-8 ordinary 音乐 entry.iso",
+    "bad utf-8 ordinary last entry.iso",
+]
+RAW_BYTE_TOKEN = re.compile(rb"\{x([0-9A-F]{2})\}")
+
+
+def keyword_for(fault, page):
+    if page == 2 and fault == "many":
+        return pages.Keyword(3, MANY_COUNT, names=ordinary_name(fault))
+    if page == 2 and fault == "long":
+        return pages.Keyword(3, len(LONG_NAME_BYTES), names=lambda page, index: long_name(index))
+    if page == 2 and fault == "badgbk":
+        return pages.Keyword(3, len(BAD_GBK_NAMES), names=lambda page, index: BAD_GBK_NAMES[index])
+    if page == 2 and fault == "badutf8":
+        return pages.Keyword(3, len(BAD_UTF8_NAMES), charset="utf-8", meta='<meta charset="utf-8">',
+                             names=lambda page, index: BAD_UTF8_NAMES[index])
+    return pages.Keyword(3, ORDINARY_COUNT, names=ordinary_name(fault))
+
+
+def encoded(text, charset="gbk"):
+    return RAW_BYTE_TOKEN.sub(lambda token: bytes([int(token.group(1), 16)]), text.encode(charset))
+
+
+def page_bytes(fault, page):
+    keyword = keyword_for(fault, page)
+    markup = pages.page_markup(keyword, fault, page)
+    if page == 2 and fault == "badutf8":
+        # The first byte of 中 in UTF-8 (E4 B8 AD) ends the page.
+        return encoded(markup, "utf-8") + b"\xe4"
+    if page == 2 and fault == "huge":
+        filler_line = "<p class=\"filler\">填充内容 0123456789 abcdefghijklmnopqrstuvwxyz</p>\n"
+        filler = filler_line * (HUGE_BYTES // len(encoded(filler_line)) + 1)
+        markup = markup.replace('<ul class="result-list">', filler + '<ul class="result-list">', 1)
+    return encoded(markup)
+
+
+def entry_start(fault, page, index):
+    """Where entry `index` (0-based) of the page begins in its bytes."""
+    body = page_bytes(fault, page)
+    name = encoded(keyword_for(fault, page).names(page, index))
+    return body.index(b"<li>" + name)
+
+
+def whole_rows(fault, page):
+    """The rows of a page that reach a client whole, before any zero byte."""
+    if page == 2 and fault in ("stall", "zero-first", "loop", "untrusted"):
+        return []
+    keyword = keyword_for(fault, page)
+    rows = pages.expected_rows(keyword, fault, page)
+    if page == 2 and fault in ("reset", "stall-body", "zero"):
+        rows = rows[:CUT_ENTRY]
+    return rows
+
+
+class FaultHandler(test_server.Handler):
+    def route(self, head=False):
+        path = self.path.partition("?")[0]
+        parts = path.split("/")
+        if path == "/log":
+            return self.reply(200, "OK", "".join(p + "\n" for p in self.server.requested).encode("latin-1"))
+        if len(parts) == 4 and parts[1] == "expected":
+            rows = whole_rows(parts[2], int(parts[3]))
+            return self.reply(200, "OK", b"".join(encoded("\t".join(row) + "\n") for row in rows))
+        if len(parts) == 4 and parts[1] == "ma" and parts[3].startswith("time-") and parts[3].endswith(".html"):
+            self.server.requested.append(path)
+            page = int(parts[3][len("time-"):-len(".html")])
+            if page == 2 and hasattr(self, "fault_" + parts[2].replace("-", "_")):
+                return getattr(self, "fault_" + parts[2].replace("-", "_"))(parts[2])
+            return self.reply(200, "OK", page_bytes(parts[2], page), [("Content-Type", "text/html")])
+        return super().route(head)
+
+    def cut(self, fault):
+        """The page's headers and its bytes up to the middle of the entry after CUT_ENTRY."""
+        body = page_bytes(fault, 2)
+        end = entry_start(fault, 2, CUT_ENTRY) + 20
+        self.wfile.write(self.header_block(200, "OK", len(body), [("Content-Type", "text/html")]) + body[:end])
+        time.sleep(0.3)  # the client takes these bytes before what follows
+
+    def stall_until_client_leaves(self):
+        select.select([self.connection], [], [], STALL_LIMIT)
+        self.close_connection = True
+
+    def fault_reset(self, fault):
+        self.cut(fault)
+        # No lingering: closing now sends a reset instead of an orderly end.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.rfile.close()
+        self.connection.close()
+        self.close_connection = True
+
+    def fault_stall(self, fault):
+        self.stall_until_client_leaves()
+
+    def fault_stall_body(self, fault):
+        self.cut(fault)
+        self.stall_until_client_leaves()
+
+    def fault_status500(self, fault):
+        self.reply(500, "Internal Server Error", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    def fault_status404(self, fault):
+        self.reply(404, "Not Found", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    def fault_zero(self, fault):
+        body = page_bytes(fault, 2)
+        at = entry_start(fault, 2, CUT_ENTRY)
+        self.reply(200, "OK", body[:at] + b"\x00" + body[at:], [("Content-Type", "text/html")])
+
+    def fault_zero_first(self, fault):
+        self.reply(200, "OK", b"\x00" + page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    def fault_truncated(self, fault):
+        # The first byte of 中 (D6 D0) ends the page.
+        self.reply(200, "OK", page_bytes(fault, 2) + b"\xd6", [("Content-Type", "text/html")])
+
+    def fault_loop(self, fault):
+        self.server.redirect_hops += 1
+        if self.server.redirect_hops > MOST_REDIRECT_HOPS:
+            return self.reply(508, "Loop Detected", b"the client never stopped following")
+        self.reply(302, "Found", b"again", [("Location", self.path)])
+
+    def fault_untrusted(self, fault):
+        target = f"https://localhost:{self.server.untrusted_port}{self.path}"
+        self.reply(302, "Found", b"elsewhere", [("Location", target)])
+
+
+def main(arguments):
+    port_file, tls, untrusted, idle, max_requests = arguments[0], None, None, 30.0, 20000
+    rest = arguments[1:]
+    while rest:
+        if rest[0] == "--tls":
+            tls, rest = (rest[1], rest[2]), rest[3:]
+        elif rest[0] == "--untrusted-tls":
+            untrusted, rest = (rest[1], rest[2]), rest[3:]
+        elif rest[0] == "--idle":
+            idle, rest = float(rest[1]), rest[2:]
+        elif rest[0] == "--max-requests":
+            max_requests, rest = int(rest[1]), rest[2:]
+        else:
+            raise SystemExit(f"unknown argument {rest[0]}")
+    server = test_server.listen(FaultHandler, tls, idle)
+    server.requested, server.redirect_hops, server.untrusted_port = [], 0, 0
+    if untrusted:
+        # Ends with the process; a refused handshake costs it one of its requests.
+        other = test_server.listen(FaultHandler, untrusted, idle)
+        other.requested, other.redirect_hops = [], 0
+        server.untrusted_port = other.server_address[1]
+        threading.Thread(target=test_server.serve, args=(other, 100), daemon=True).start()
+    test_server.write_port(server, port_file)
+    test_server.serve(server, max_requests)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
