@@ -25,6 +25,7 @@
 #include "automation/RegexObject.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "tests/web/BareRequest.h"
+#include "tests/web/ServerProcess.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowMessages.h"
@@ -56,17 +57,6 @@ double Now() {
   return double(now.QuadPart) / double(frequency.QuadPart);
 }
 
-Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
-
-int ReadNumberFile(const Text& linuxPath) {
-  int number = 0;
-  if (FILE* file = std::fopen(WindowsPath(linuxPath).c_str(), "rb")) {
-    if (std::fscanf(file, "%d", &number) != 1) number = 0;
-    std::fclose(file);
-  }
-  return number;
-}
-
 // The demo site with every benchmark page rendered before it listens, started
 // through a shell that notes the server's Linux process id, so that its CPU
 // time can be read beside the figures: the server must not be what is timed.
@@ -80,33 +70,20 @@ class BenchmarkSite {
     WebRequestOptions options;
     options.timeoutSeconds = 5;
     (void)WebRequest(Url("/__stop"), options);
-    WaitForSingleObject(process.Get(), 5000);
+    process.AwaitEnd();
   }
 
   [[nodiscard]] bool Start() {
     const Text stem = Text(SEED_BENCHMARK_WORK_DIR) + "/search-benchmark-" + DecimalText(GetCurrentProcessId());
     const Text portFile = stem + ".port", pidFile = stem + ".pid";
-    DeleteFileA(WindowsPath(portFile).c_str());
     DeleteFileA(WindowsPath(pidFile).c_str());
     const Text certificates = SEED_CERTIFICATE_DIR;
-    std::wstring command = TextToUtf16("Z:\\bin\\sh -c \"echo $$ > " + pidFile + " && exec /usr/bin/python3 " +
-                                       SEED_DEMO_SERVER_SCRIPT + " --cert " + certificates + "/server.pem --key " +
-                                       certificates + "/server.key --port 0 --idle-timeout 60 --port-file " +
-                                       portFile + " --prerender " + kRatioKeyword + " --prerender " +
-                                       kMemoryKeyword + "\"");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-      return false;
-    CloseHandle(started.hThread);
-    process = KernelHandle(started.hProcess);
-    for (int attempt = 0; attempt < 1200 && port == 0; ++attempt) {
-      Sleep(50);
-      port = ReadNumberFile(portFile);
-    }
+    port = process.Start("Z:\\bin\\sh -c \"echo $$ > " + pidFile + " && exec /usr/bin/python3 " +
+                             SEED_DEMO_SERVER_SCRIPT + " --cert " + certificates + "/server.pem --key " + certificates +
+                             "/server.key --port 0 --idle-timeout 60 --port-file " + portFile + " --prerender " +
+                             kRatioKeyword + " --prerender " + kMemoryKeyword + "\"",
+                         portFile, 60000);
     linuxProcessId = ReadNumberFile(pidFile);
-    DeleteFileA(WindowsPath(portFile).c_str());
     DeleteFileA(WindowsPath(pidFile).c_str());
     return port != 0;
   }
@@ -135,7 +112,7 @@ class BenchmarkSite {
  private:
   int port = 0;
   int linuxProcessId = 0;
-  KernelHandle process;
+  ServerProcess process;
 };
 
 // --- What the UI thread does for the worker: the main window subclassed ---

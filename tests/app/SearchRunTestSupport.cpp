@@ -1,7 +1,5 @@
 #include "tests/app/SearchRunTestSupport.h"
 
-#include <cstdio>
-
 #include "app/ProgramStart.h"
 #include "app/SearchAddress.h"
 #include "app/SearchRun.h"
@@ -13,8 +11,6 @@
 
 namespace {
 
-Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
-
 constexpr int kRunLimitMilliseconds = 60000;
 
 }  // namespace
@@ -24,38 +20,16 @@ DemoSite::~DemoSite() {
   WebRequestOptions options;
   options.timeoutSeconds = 5;
   (void)WebRequest(Url("/__stop"), options);
-  WaitForSingleObject(process.Get(), 5000);
+  process.AwaitEnd();
 }
 
 bool DemoSite::Start(int slowDelaySeconds) {
   const Text portFile = Text(SEED_TEST_WORK_DIR) + "/demo-" + DecimalText(GetCurrentProcessId()) + ".port";
-  DeleteFileA(WindowsPath(portFile).c_str());
   const Text certificates = SEED_CERTIFICATE_DIR;
-  std::wstring command = TextToUtf16("Z:\\usr\\bin\\python3 " + Text(SEED_DEMO_SERVER_SCRIPT) + " --cert " +
-                                     certificates + "/server.pem --key " + certificates +
-                                     "/server.key --port 0 --idle-timeout 30 --slow-delay " +
-                                     DecimalText(slowDelaySeconds) + " --port-file " + portFile);
-  // The site's own output goes nowhere: shared with it, the test's report was lost.
-  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  KernelHandle nowhere(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   &inherited, OPEN_EXISTING, 0, nullptr));
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
-    return false;
-  CloseHandle(started.hThread);
-  process = KernelHandle(started.hProcess);
-  for (int attempt = 0; attempt < 200 && port == 0; ++attempt) {
-    Sleep(50);
-    if (FILE* file = std::fopen(WindowsPath(portFile).c_str(), "rb")) {
-      if (std::fscanf(file, "%d", &port) != 1) port = 0;
-      std::fclose(file);
-    }
-  }
-  DeleteFileA(WindowsPath(portFile).c_str());
+  port = process.Start("Z:\\usr\\bin\\python3 " + Text(SEED_DEMO_SERVER_SCRIPT) + " --cert " + certificates +
+                           "/server.pem --key " + certificates + "/server.key --port 0 --idle-timeout 30 --slow-delay " +
+                           DecimalText(slowDelaySeconds) + " --port-file " + portFile,
+                       portFile);
   return port != 0;
 }
 

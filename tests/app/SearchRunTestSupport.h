@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "text/Text.h"
+#include "tests/web/ServerProcess.h"
 #include "ui/system/Holders.h"
 
 // The demo site on a free port, stopped when the holder goes.
@@ -28,7 +29,7 @@ class DemoSite {
 
  private:
   int port = 0;
-  KernelHandle process;
+  ServerProcess process;
 };
 
 class SearchRunTest : public ::testing::Test {

@@ -1,25 +1,5 @@
 #include "tests/web/TestServer.h"
 
-#include <cstdio>
-
-#include "text/CodePage936.h"
-
-namespace {
-
-// A Linux path as Wine shows it on drive Z:.
-Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
-
-int ReadPort(const Text& linuxPath) {
-  FILE* file = std::fopen(WindowsPath(linuxPath).c_str(), "rb");
-  if (!file) return 0;
-  int port = 0;
-  if (std::fscanf(file, "%d", &port) != 1) port = 0;
-  std::fclose(file);
-  return port;
-}
-
-}  // namespace
-
 Reply Fetch(const Text& url, WebRequestOptions options) {
   Reply reply;
   options.statusText = &reply.status, options.responseHeaders = &reply.headers;
@@ -44,25 +24,12 @@ bool TestServer::StartScript(bool useTls, const Text& script, const Text& moreAr
   static int serverCount = 0;
   Text portFile = Text(SEED_TEST_WORK_DIR) + "/server-" + DecimalText(GetCurrentProcessId()) + "-" +
                   DecimalText(++serverCount) + ".port";
-  DeleteFileA(WindowsPath(portFile).c_str());
   Text command = "Z:\\usr\\bin\\python3 " + script + " " + portFile + " --idle 30" + moreArguments;
   if (secure) {
     Text certificates = SEED_CERTIFICATE_DIR;
     command += " --tls " + certificates + "/server.pem " + certificates + "/server.key";
   }
-  std::wstring wide = TextToUtf16(command);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-    return false;
-  CloseHandle(started.hThread);
-  process = KernelHandle(started.hProcess);
-  for (int attempt = 0; attempt < 200 && port == 0; ++attempt) {
-    Sleep(50);
-    port = ReadPort(portFile);
-  }
-  DeleteFileA(WindowsPath(portFile).c_str());
+  port = process.Start(command, portFile);
   return port != 0;
 }
 
@@ -75,5 +42,5 @@ TestServer::~TestServer() {
   WebRequestOptions options;
   options.timeoutSeconds = 5;
   (void)WebRequest(Url("/shutdown"), options);
-  WaitForSingleObject(process.Get(), 5000);
+  process.AwaitEnd();
 }

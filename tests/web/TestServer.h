@@ -4,7 +4,7 @@
 // inside Wine, on 127.0.0.1 over HTTP or, with the test certificates, over
 // HTTPS as https://localhost:PORT.
 #include "text/Text.h"
-#include "ui/system/Holders.h"
+#include "tests/web/ServerProcess.h"
 #include "web/WebRequest.h"
 
 // Every output of one WebRequest.
@@ -39,5 +39,5 @@ class TestServer {
 
   bool secure = false;
   int port = 0;
-  KernelHandle process;
+  ServerProcess process;
 };
