@@ -1,0 +1,22 @@
+// MergeCookies on any jar and received text; a merge that receives nothing
+// leaves a jar of distinct names as it is.
+#include "tests/fuzz/CookieProperties.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput input = ReadFuzzInput(data, size, 2);
+  Text jar = input.fields[0], received = input.fields[1];
+
+  Text returned = MergeCookies(jar, received);
+  FUZZ_CHECK(returned == jar);
+  CheckMerge(input.fields[0], input.fields[1], jar, received);
+
+  if (!IsWholeCharacters(jar)) return 0;
+  TextList names;
+  for (const Text& item : SplitText(jar, "; ")) {
+    if (Contains(names, CookieName(item))) return 0;
+    names.push_back(CookieName(item));
+  }
+  Text again = jar, nothing;
+  FUZZ_CHECK(MergeCookies(again, nothing) == jar);
+  return 0;
+}
