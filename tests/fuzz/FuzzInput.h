@@ -79,6 +79,21 @@ inline bool IsWholeCharacters(TextView text) {
   return true;
 }
 
+// The text with every lead byte that has no trail byte left out, so that
+// the whole-character properties are checked on most inputs.
+inline Text WholeCharacters(TextView text) {
+  Text whole;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      whole.push_back(text[at]);
+    } else if (at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0x40) {
+      whole.append(text, at, 2);
+      ++at;
+    }
+  }
+  return whole;
+}
+
 // The first character start at or after `from` where `what` matches, as a
 // zero-based offset; the reference for FindText.
 inline size_t NaiveFind(TextView text, TextView what, size_t from, LetterCase letterCase) {
