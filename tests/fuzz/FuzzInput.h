@@ -9,9 +9,9 @@
 
 #include "text/Text.h"
 
-// An input is one options byte, then texts separated by zero bytes (a text
-// ends at its first zero byte anyway, so no argument loses anything). Missing
-// fields are empty, so every input is valid.
+// An input is one options byte, then texts separated by zero bytes; the last
+// text takes the rest, zero bytes and all, since the helpers must not care.
+// Missing texts are empty, so every input is valid.
 struct FuzzInput {
   unsigned char options = 0;
   TextList fields;
