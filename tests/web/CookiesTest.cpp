@@ -38,6 +38,21 @@ TEST(MergeCookies, EmptyJarAndNothingReceivedStayEmpty) {
   EXPECT_EQ(MergeCookies(jar, received), "");
 }
 
+// Found by fuzzing: an empty piece can end the jar; a second merge drops it.
+TEST(MergeCookies, StraySemicolonsLeaveAtMostOneEmptyItem) {
+  Text jar = "", received = "a=1;;;";
+  EXPECT_EQ(MergeCookies(jar, received), "a=1; ");
+  Text nothing;
+  EXPECT_EQ(MergeCookies(jar, nothing), "a=1");
+}
+
+// Found by fuzzing: scans step over a byte of 0x80 or more and the byte after
+// it, so a value ending in a lone lead byte takes the next ";" along.
+TEST(MergeCookies, LoneLeadByteTakesTheFollowingSeparatorAlong) {
+  Text jar = "x=\xB1; k=v", received;  // "\xB1" alone: the lead byte of a character such as 悲
+  EXPECT_EQ(MergeCookies(jar, received), "x=\xB1;k=v");
+}
+
 TEST(CookieName, IsTrimmedTextBeforeFirstEquals) {
   EXPECT_EQ(CookieName(" sid =a=b"), "sid");
   EXPECT_EQ(CookieName("flag"), "flag");
