@@ -285,6 +285,13 @@ struct MenuDriver {
     POINT screen = point;
     ClientToScreen(List().handle, &screen);
     SetCursorPos(screen.x, screen.y);
+    // The pointer's move comes back from the X server later; arriving during
+    // the list's press tracking it would make the click a right drag.
+    PumpUntil([&] {
+      POINT now;
+      return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    }, 1000);
+    PumpMessagesFor(100);
     SetForegroundWindow(mainWindow.window.handle);
     UINT_PTR driver = SetTimer(nullptr, 0, 30, Drive);
     UINT_PTR fallback = SetTimer(nullptr, 0, 3000, ForceClose);
