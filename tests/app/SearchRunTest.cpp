@@ -4,65 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "app/ProgramStart.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "tests/app/DemoSite.h"
 #include "tests/ui/WindowTestSupport.h"
-#include "text/CodePage936.h"
 #include "ui/MainWindow.h"
 #include "web/WebRequest.h"
 
 namespace {
-
-Text WindowsPath(const Text& linuxPath) { return "Z:" + ReplaceAll(linuxPath, "/", "\\"); }
-
-// The demo site on a free port, stopped when the holder goes.
-class DemoSite {
- public:
-  DemoSite() = default;
-  DemoSite(const DemoSite&) = delete;
-  DemoSite& operator=(const DemoSite&) = delete;
-  ~DemoSite() {
-    if (port == 0) return;
-    WebRequestOptions options;
-    options.timeoutSeconds = 5;
-    (void)WebRequest(Url("/__stop"), options);
-    WaitForSingleObject(process.Get(), 5000);
-  }
-
-  [[nodiscard]] bool Start() {
-    const Text portFile = Text(SEED_TEST_WORK_DIR) + "/demo-" + DecimalText(GetCurrentProcessId()) + ".port";
-    DeleteFileA(WindowsPath(portFile).c_str());
-    const Text certificates = SEED_CERTIFICATE_DIR;
-    std::wstring command = TextToUtf16("Z:\\usr\\bin\\python3 " + Text(SEED_DEMO_SERVER_SCRIPT) + " --cert " +
-                                       certificates + "/server.pem --key " + certificates +
-                                       "/server.key --port 0 --idle-timeout 30 --port-file " + portFile);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-      return false;
-    CloseHandle(started.hThread);
-    process = KernelHandle(started.hProcess);
-    for (int attempt = 0; attempt < 200 && port == 0; ++attempt) {
-      Sleep(50);
-      if (FILE* file = std::fopen(WindowsPath(portFile).c_str(), "rb")) {
-        if (std::fscanf(file, "%d", &port) != 1) port = 0;
-        std::fclose(file);
-      }
-    }
-    DeleteFileA(WindowsPath(portFile).c_str());
-    return port != 0;
-  }
-  Text Host() const { return "localhost:" + DecimalText(port); }
-  Text Url(const Text& path) const { return "https://" + Host() + path; }
-
- private:
-  int port = 0;
-  KernelHandle process;
-};
 
 class SearchRunTest : public ::testing::Test {
  protected:
