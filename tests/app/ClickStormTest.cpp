@@ -376,8 +376,8 @@ class InProcessStorm : public ClickStorm {
 };
 
 TEST_F(InProcessStorm, EveryClickLeadsToAStateOfTheTableAndEachRunGivesBackWhatItTook) {
-  const int runs = Setting("SEEDSEARCH_STORM_RUNS", 4);
-  const int actions = Setting("SEEDSEARCH_STORM_ACTIONS", 600);
+  const int runs = Setting("SEEDSEARCH_STORM_RUNS", 3);
+  const int actions = Setting("SEEDSEARCH_STORM_ACTIONS", 400);
   Watchdog watchdog(seed);
   WarmUp();
   ASSERT_FALSE(HasFailure());
@@ -424,7 +424,7 @@ std::wstring TextOf(HWND control) {
 class ChildStorm : public ClickStorm {};
 
 TEST_F(ChildStorm, AClosedWindowEndsTheProcessWithExitCodeZeroWhateverTheSearchIsDoing) {
-  const int children = Setting("SEEDSEARCH_STORM_CHILDREN", 8);
+  const int children = Setting("SEEDSEARCH_STORM_CHILDREN", 5);
   const int clicksEach = Setting("SEEDSEARCH_STORM_CHILD_CLICKS", 60);
   const std::wstring start = L"\u5F00\u59CB", close = L"\u5173\u95ED", stop = L"\u505C\u6B62",
                      goOn = L"\u7EE7\u7EED";  // 开始 关闭 停止 继续

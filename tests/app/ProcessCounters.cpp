@@ -171,7 +171,8 @@ ProcessMemory CurrentMemory() {
                             DWORD(sizeof counters)))
     return memory;
   memory.workingSet = counters.WorkingSetSize;
-  memory.privateBytes = counters.PrivateUsage;
+  // Wine 8 leaves PrivateUsage 0; the commit charge (PagefileUsage) is the same figure on Windows.
+  memory.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
   return memory;
 }
 
