@@ -93,7 +93,7 @@ class Watchdog {
     CloseHandle(done);
   }
   void Beat(const char* doing) {
-    InterlockedExchange(&beats, beats + 1);
+    InterlockedIncrement(&beats);
     last = doing;
   }
 

@@ -43,7 +43,7 @@ class Memory : public ::testing::Test {
     DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     const DWORD start = GetTickCount();
-    EXPECT_TRUE(PumpUntilSignalled(thread, 900000));
+    EXPECT_TRUE(PumpUntilSignalled(thread, 2400000));
     CloseHandle(thread);
     const ProcessMemory memory = CurrentMemory();
     std::printf("%ls: %d rows in %.1f s; working set %.1f MB, private %.1f MB\n", keyword,
