@@ -41,11 +41,14 @@ constexpr int kMostPages = 785133323;
 }  // namespace
 
 void SearchRun() {
-  RegexObject regex;
+  // A worker whose run was ended before its thread got going must leave the
+  // numbers alone: they are the current run's by now.
+  if (!WorkerShouldGoOn()) return;
   searchState.pageNumber = 0;
   searchState.rowNumber = 0;
+  RegexObject regex;
   for (int step = 0; step < kMostPages; ++step) {
-    if (!WorkerShouldGoOn()) return;
+    if (step > 0 && !WorkerShouldGoOn()) return;
     const Text keyword = mainWindow.编辑框1.GetText();
     // A run ended meanwhile had its read dropped (empty text): no page for it,
     // and the next run's page count is not its own to touch.

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/ProgramStart.h"
+#include "app/SearchRun.h"
+#include "app/SearchState.h"
 #include "ui/MainWindow.h"
 #include "ui/system/FatalError.h"
 
@@ -34,6 +36,11 @@ int RunChildScenario(const char* name) {
   if (std::strcmp(name, "fatal-empty-on-ui") == 0) {
     SetTimer(nullptr, 0, 200, RaiseOnTheUiThread);
     return RunProgram(ListUntilEnded);
+  }
+  // The program itself, searching the site at the host that follows.
+  if (std::strncmp(name, "search-run=", 11) == 0) {
+    searchState.siteHost = name + 11;
+    return RunProgram(SearchRun);
   }
   return 3;
 }

@@ -15,31 +15,6 @@ constexpr int kRunLimitMilliseconds = 60000;
 
 }  // namespace
 
-DemoSite::~DemoSite() {
-  if (port == 0) return;
-  WebRequestOptions options;
-  options.timeoutSeconds = 5;
-  (void)WebRequest(Url("/__stop"), options);
-  process.AwaitEnd();
-}
-
-bool DemoSite::Start(int slowDelaySeconds) {
-  const Text portFile = Text(SEED_TEST_WORK_DIR) + "/demo-" + DecimalText(GetCurrentProcessId()) + ".port";
-  const Text certificates = SEED_CERTIFICATE_DIR;
-  port = process.Start("Z:\\usr\\bin\\python3 " + Text(SEED_DEMO_SERVER_SCRIPT) + " --cert " + certificates +
-                           "/server.pem --key " + certificates + "/server.key --port 0 --idle-timeout 30 --slow-delay " +
-                           DecimalText(slowDelaySeconds) + " --port-file " + portFile,
-                       portFile);
-  return port != 0;
-}
-
-Text DemoSite::Host() const { return "localhost:" + DecimalText(port); }
-Text DemoSite::Url(const Text& path) const { return "https://" + Host() + path; }
-TextList DemoSite::RequestedPaths() const { return SplitText(WebRequest(Url("/__log")), "\n"); }
-TextList DemoSite::Rows(const Text& keyword) const {
-  return SplitText(WebRequest(Url("/__expected/" + EncodeKeywordSegment(keyword))), "\n");
-}
-
 void SearchRunTest::SetUp() {
   ASSERT_TRUE(site.Start(kSlowDelaySeconds));
   searchState.siteHost = site.Host();

@@ -28,8 +28,12 @@ int ServerProcess::Start(const Text& command, const Text& portFile, int waitMill
   PROCESS_INFORMATION started = {};
   if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
     return 0;
-  CloseHandle(started.hThread);
-  process = KernelHandle(started.hProcess);
+  // Wine starts a Linux program with no process handle and leaves a stray
+  // value in hThread: closing it could close any handle of this process.
+  if (started.hProcess) {
+    CloseHandle(started.hThread);
+    process = KernelHandle(started.hProcess);
+  }
   int port = 0;
   for (int waited = 0; waited < waitMilliseconds && port == 0; waited += 50) {
     Sleep(50);
