@@ -28,6 +28,22 @@ bool CellExists(HWND list, int row, int column) {
   return row >= 0 && row < ItemCount(list) && column >= 0 && column < ColumnCount(list);
 }
 
+void CALLBACK ResumeListDrawing(HWND list, UINT, UINT_PTR identifier, DWORD) {
+  KillTimer(list, identifier);
+  reinterpret_cast<ListView*>(identifier)->drawingHeld = false;
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  // The frame too: the scroll bar has not been drawn since drawing went off.
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// On the UI thread. Without the timer drawing would stay off: then it stays on.
+void HoldDrawing(ListView& list) {
+  if (list.drawingHeld) return;
+  if (!SetTimer(list.handle, reinterpret_cast<UINT_PTR>(&list), ListView::kDrawingDelay, ResumeListDrawing)) return;
+  list.drawingHeld = true;
+  SendMessageW(list.handle, WM_SETREDRAW, FALSE, 0);
+}
+
 }  // namespace
 
 void Window::SetTitle(TextView text) {
@@ -104,6 +120,7 @@ int ListView::AppendRow() {
     item.pszText = const_cast<wchar_t*>(L"");
     item.lParam = 0;
     row = int(SendMessageW(handle, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row >= 0) HoldDrawing(*this);
   };
   (void)RunOnUiThread(handle, operation);
   return row;

@@ -58,8 +58,17 @@ struct StatusBar {
 
 // Rows and columns count from 0; check states are 1 checked, 0 unchecked,
 // -1 no check box or no such row.
+//
+// Once the list holds more rows than it shows, its redrawing (the scroll bar
+// above all) costs far more than the insert itself, on every row. So an
+// appended row turns the list's drawing off and a UI-thread timer turns it
+// back on kDrawingDelay later, with one redraw for all the rows of that time:
+// rows still come one by one and show at most that late. Reads, checks and
+// selection are not affected; the timer dies with the window.
 struct ListView {
+  static constexpr UINT kDrawingDelay = 80;  // milliseconds
   HWND handle = nullptr;
+  bool drawingHeld = false;  // drawing off, the timer pending (its identifier: this record's address)
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
   void SetCellText(int row, int column, TextView text);
   [[nodiscard]] Text GetCellText(int row, int column) const;
