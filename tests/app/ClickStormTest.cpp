@@ -357,6 +357,14 @@ class InProcessStorm : public ClickStorm {
     PumpUntil([&] { return NoneAbove(now = CurrentCounters(), baseline); }, 20000);
     std::printf("run %d: %d clicks so far; %s (baseline %s)\n", run, clicks, Describe(now).c_str(),
                 Describe(baseline).c_str());
+    if (run == 1 && !NoneAbove(now, baseline)) {
+      // What the storm's paths make once (a scroll bar's first drawing, say)
+      // may first appear in its first run: from then on nothing may grow.
+      baseline = now;
+      baselineTypes = HandleTypes();
+      std::printf("baseline after run 1: %s\n", Describe(baseline).c_str());
+      return;
+    }
     EXPECT_TRUE(NoneAbove(now, baseline)) << Describe(now) << " after run " << run << ", baseline "
                                           << Describe(baseline) << " (seed " << seed << ")\nhandles now: "
                                           << HandleTypes() << "\nat the baseline: " << baselineTypes;
@@ -391,7 +399,7 @@ TEST_F(InProcessStorm, EveryClickLeadsToAStateOfTheTableAndEachRunGivesBackWhatI
   const DWORD started = GetTickCount();
   int runsDone = 0;
   for (int run = 1; run <= runs; ++run) {
-    if (timeBound && run > 1 && GetTickCount() - started > 90000) break;
+    if (timeBound && run > 2 && GetTickCount() - started > 90000) break;
     ++runsDone;
     Type(kKeywords[random() % (sizeof kKeywords / sizeof kKeywords[0])]);
     for (int action = 0; action < actions; ++action)
