@@ -8,8 +8,8 @@
 #include "app/SearchControls.h"
 #include "app/SearchState.h"
 #include "ui/MainWindow.h"
-#include "ui/system/FatalError.h"
-#include "ui/system/SystemFunction.h"
+#include "system/FatalError.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

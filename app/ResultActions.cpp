@@ -9,7 +9,7 @@
 #include "text/CodePage936.h"
 #include "ui/Clipboard.h"
 #include "ui/MainWindow.h"
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 
 namespace {
 

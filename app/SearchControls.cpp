@@ -2,7 +2,7 @@
 
 #include "app/SearchState.h"
 #include "ui/MainWindow.h"
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

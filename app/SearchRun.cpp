@@ -6,7 +6,7 @@
 #include "automation/RegexObject.h"
 #include "ui/MainWindow.h"
 #include "ui/WorkerChannel.h"
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 #include "web/WebRequest.h"
 
 namespace {

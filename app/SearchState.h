@@ -4,7 +4,7 @@
 
 #include "text/Text.h"
 #include "ui/WorkerChannel.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 // The four cells of a row of 超级列表框1.
 struct ResultRow {

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "ui/system/Holders.h"
-#include "ui/system/ProcessPendingMessages.h"
-#include "ui/system/SystemFunction.h"
+#include "system/Holders.h"
+#include "system/ProcessPendingMessages.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

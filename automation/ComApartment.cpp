@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "automation/Variant.h"
 #include "text/Text.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 // The holder of one Automation object reference; empty when new.
 class ComObject {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "ui/WindowLayout.h"
-#include "ui/WindowMessages.h"
+#include "system/WindowMessages.h"
 #include "ui/WorkerChannel.h"
-#include "ui/system/FatalError.h"
+#include "system/FatalError.h"
 
 MainWindow mainWindow;
 

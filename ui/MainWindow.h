@@ -7,7 +7,7 @@
 #include "ui/EventTable.h"
 #include "ui/PopupMenu.h"
 #include "ui/WindowIcon.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 struct MainWindow {
   Window window;

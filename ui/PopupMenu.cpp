@@ -2,7 +2,7 @@
 
 #include "text/CodePage936.h"
 #include "ui/UiThread.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 void Menu::PopUpAtCursor(HWND owner) const {
   auto operation = [&] {

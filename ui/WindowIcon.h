@@ -2,7 +2,7 @@
 // The window's icon: one 68x68 image of 32 bits per pixel, drawn in code.
 #include <windows.h>
 
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 struct IconTraits {
   using Handle = HICON;

@@ -1,7 +1,7 @@
 #include "ui/WorkerChannel.h"
 
-#include "ui/WindowMessages.h"
-#include "ui/system/Holders.h"
+#include "system/WindowMessages.h"
+#include "system/Holders.h"
 
 // One operation of a worker, on the worker's stack while it waits.
 struct PendingOperation {

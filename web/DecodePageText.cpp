@@ -6,7 +6,7 @@
 #include "automation/ComObject.h"
 #include "automation/RegexObject.h"
 #include "automation/Variant.h"
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 
 namespace {
 

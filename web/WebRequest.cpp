@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "text/CodePage936.h"
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 #include "web/DecodePageText.h"
 #include "web/RequestHeaders.h"
 

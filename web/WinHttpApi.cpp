@@ -1,6 +1,6 @@
 #include "web/WinHttpApi.h"
 
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

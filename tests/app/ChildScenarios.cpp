@@ -8,7 +8,7 @@
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "ui/MainWindow.h"
-#include "ui/system/FatalError.h"
+#include "system/FatalError.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <map>
 #include <vector>
 
-#include "ui/system/Holders.h"
-#include "ui/system/SystemFunction.h"
+#include "system/Holders.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

@@ -28,8 +28,8 @@
 #include "tests/web/ServerProcess.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindow.h"
-#include "ui/WindowMessages.h"
-#include "ui/system/SystemFunction.h"
+#include "system/WindowMessages.h"
+#include "system/SystemFunction.h"
 #include "web/DecodePageText.h"
 #include "web/WebRequest.h"
 

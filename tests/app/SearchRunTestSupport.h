@@ -7,7 +7,7 @@
 
 #include "text/Text.h"
 #include "tests/app/DemoSite.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 class SearchRunTest : public ::testing::Test {
  protected:

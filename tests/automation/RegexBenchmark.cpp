@@ -11,7 +11,7 @@
 #include "automation/ComApartment.h"
 #include "automation/RegexObject.h"
 #include "text/CodePage936.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
-#include "ui/WindowMessages.h"
+#include "system/WindowMessages.h"
 #include "ui/WorkerChannel.h"
 
 namespace {

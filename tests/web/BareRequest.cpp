@@ -1,7 +1,7 @@
 #include "tests/web/BareRequest.h"
 
 #include "text/Text.h"
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 
 size_t BareRequest(const WinHttpApi& winHttp, const BareTarget& target, const wchar_t* object,
                    const std::wstring* headers) {

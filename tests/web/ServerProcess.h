@@ -3,7 +3,7 @@
 // (Wine starts Linux programs by their Z: path). The script writes the port
 // it listens on to a file, which is how the test learns it is up.
 #include "text/Text.h"
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 // A Linux path as Wine shows it on drive Z:.
 Text WindowsPath(const Text& linuxPath);

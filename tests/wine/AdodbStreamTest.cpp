@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 
 namespace {
 

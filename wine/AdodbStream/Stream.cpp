@@ -1,6 +1,6 @@
 #include "wine/AdodbStream/Stream.h"
 
-#include "ui/system/Holders.h"
+#include "system/Holders.h"
 #include "wine/AdodbStream/StreamState.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 #include "wine/AdodbStream/Charsets.h"
 
 namespace {

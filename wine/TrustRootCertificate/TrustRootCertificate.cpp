@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/system/ProcessPendingMessages.h"
+#include "system/ProcessPendingMessages.h"
 
 #include <windows.h>
 

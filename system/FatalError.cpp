@@ -1,11 +1,11 @@
-#include "ui/system/FatalError.h"
+#include "system/FatalError.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "ui/system/SystemFunction.h"
-#include "ui/WindowMessages.h"
+#include "system/SystemFunction.h"
+#include "system/WindowMessages.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-#include "ui/system/FatalError.h"
+#include "system/FatalError.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "ui/system/SystemFunction.h"
+#include "system/SystemFunction.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/system/FatalError.h"
+#include "system/FatalError.h"
 
 namespace {
 
