@@ -5,24 +5,29 @@
 #include <string>
 
 #include "app/ResultActions.h"
+#include "app/ResultListing.h"
 #include "app/SearchControls.h"
-#include "app/SearchState.h"
-#include "ui/MainWindow.h"
 #include "system/FatalError.h"
 #include "system/SystemFunction.h"
+#include "ui/MainWindow.h"
 
 namespace {
 
 SystemFunction<decltype(&::OleInitialize)> oleInitialize{"ole32.dll", "OleInitialize"};
 SystemFunction<decltype(&::OleUninitialize)> oleUninitialize{"ole32.dll", "OleUninitialize"};
 
-bool oleInitialised = false;
+// The table's handlers take the program's state, which the window hands back
+// as its handler context.
+template <void (*Handler)(AppState&)>
+void Bound(void* context) {
+  Handler(*static_cast<AppState*>(context));
+}
 
 // The fatal report's end: the windows go, then COM.
 void OrderlyEnd() {
-  DestroyMainWindow(mainWindow);
-  if (oleInitialised) oleUninitialize();
-  oleInitialised = false;
+  DestroyMainWindow(app.window);
+  if (app.oleInitialised) oleUninitialize();
+  app.oleInitialised = false;
 }
 
 // The program keeps no files; its own folder is the current one all the same.
@@ -39,38 +44,36 @@ void EnterProgramFolder() {
 
 }  // namespace
 
-void OnMainWindowCreated() {
-  mainWindow.window.SetTitle("SeedSearch 种子搜索");
-  searchState.resultListLock.emplace();
-}
+void OnMainWindowCreated(AppState& app) { app.window.window.SetTitle(kMainWindowTitle); }
 
-void OnMainWindowClose() {
-  EndWorker();
-  searchState.resultListLock.reset();
+void OnMainWindowClose(AppState& app) {
+  EndWorker(app);
   ExitProcess(0);
 }
 
 EventTable MainWindowEventTable() {
   return {
-      {ControlId::MainWindow, ControlEvent::Created, OnMainWindowCreated},
-      {ControlId::MainWindow, ControlEvent::Closing, OnMainWindowClose},
-      {ControlId::搜索_按钮, ControlEvent::Clicked, OnSearchButtonClick},
-      {ControlId::停止_按钮, ControlEvent::Clicked, OnStopButtonClick},
-      {ControlId::记时间, ControlEvent::Tick, OnTimerTick},
-      {ControlId::全选框, ControlEvent::Clicked, OnSelectAllClick},
-      {ControlId::超级列表框1, ControlEvent::RightClick, OnListRightClick},
-      {ControlId::复制下载地址, ControlEvent::Chosen, OnCopyAddressClick},
-      {ControlId::下载种子, ControlEvent::Chosen, OnDownloadSeedsClick},
+      {ControlId::MainWindow, ControlEvent::Created, Bound<OnMainWindowCreated>},
+      {ControlId::MainWindow, ControlEvent::Closing, Bound<OnMainWindowClose>},
+      {ControlId::搜索_按钮, ControlEvent::Clicked, Bound<OnSearchButtonClick>},
+      {ControlId::停止_按钮, ControlEvent::Clicked, Bound<OnStopButtonClick>},
+      {ControlId::记时间, ControlEvent::Tick, Bound<OnTimerTick>},
+      {ControlId::全选框, ControlEvent::Clicked, Bound<OnSelectAllClick>},
+      {ControlId::超级列表框1, ControlEvent::RightClick, Bound<OnListRightClick>},
+      {ControlId::复制下载地址, ControlEvent::Chosen, Bound<OnCopyAddressClick>},
+      {ControlId::下载种子, ControlEvent::Chosen, Bound<OnDownloadSeedsClick>},
   };
 }
 
-int RunProgram(WorkerBody workerBody) {
+bool CreateAppWindow(AppState& app) { return CreateMainWindow(app.window, MainWindowEventTable(), &app); }
+
+int RunProgram(SearchBody workerBody) {
   // S_FALSE (already initialised) counts as success and is balanced too.
-  oleInitialised = SUCCEEDED(oleInitialize(nullptr));
+  app.oleInitialised = SUCCEEDED(oleInitialize(nullptr));
   InitialiseFatalErrorReport(OrderlyEnd);
   EnterProgramFolder();
-  searchState.workerBody = workerBody;
-  if (!CreateMainWindow(mainWindow, MainWindowEventTable())) FatalError(kNoErrorCode, "载入启动窗口失败");
+  app.search.workerBody = workerBody;
+  if (!CreateAppWindow(app)) FatalError(kNoErrorCode, "载入启动窗口失败");
   int exitCode = RunMessageLoop();
   OrderlyEnd();
   return exitCode;

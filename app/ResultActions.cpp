@@ -2,14 +2,10 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "app/WaitWithMessages.h"
 #include "automation/ComObject.h"
 #include "text/CodePage936.h"
 #include "ui/Clipboard.h"
-#include "ui/MainWindow.h"
-#include "system/ProcessPendingMessages.h"
 
 namespace {
 
@@ -21,60 +17,56 @@ void ShowNotice(TextView text) {
   MessageBoxW(nullptr, TextToUtf16(text).c_str(), TextToUtf16("提示").c_str(), MB_OK | MB_TASKMODAL);
 }
 
-Text SelectedRowAddress() {
-  const ListView& list = mainWindow.超级列表框1;
-  return list.GetCellText(list.SelectedRow(), kAddressColumn);
-}
+Text SelectedRowAddress(const ListView& list) { return list.GetCellText(list.SelectedRow(), kAddressColumn); }
 
 }  // namespace
 
-void OnSelectAllClick() {
-  int state = mainWindow.全选框.IsChecked() ? 1 : 0;
-  ListView& list = mainWindow.超级列表框1;
-  int rowCount = list.RowCount();
-  for (int row = 0; row < rowCount; ++row) list.SetRowCheck(row, state);
+void OnSelectAllClick(AppState& app) {
+  app.window.超级列表框1.SetEveryRowCheck(app.window.全选框.IsChecked() ? 1 : 0);
 }
 
-void OnListRightClick() { mainWindow.右键选项.PopUpAtCursor(mainWindow.window.handle); }
+void OnListRightClick(AppState& app) { app.window.右键选项.PopUpAtCursor(app.window.window.handle); }
 
-void OnCopyAddressClick() {
-  const ListView& list = mainWindow.超级列表框1;
-  if (mainWindow.循环执行.IsChecked()) {
-    // Every row, checked or not, the last row's line first.
-    int rowCount = list.RowCount();
-    if (rowCount <= 0) return;
-    Text lines;
-    for (int row = 0; row < rowCount; ++row) {
-      lines.insert(0, list.GetCellText(row, kAddressColumn) + "\r\n");
-      ProcessPendingMessages();
-    }
-    PutTextOnClipboard(lines);
+void OnCopyAddressClick(AppState& app) {
+  const ListView& list = app.window.超级列表框1;
+  if (!app.window.循环执行.IsChecked()) {
+    Text address = SelectedRowAddress(list);
+    if (!address.empty()) PutTextOnClipboard(address);
     return;
   }
-  Text address = SelectedRowAddress();
-  if (!address.empty()) PutTextOnClipboard(address);
+  // Every row, checked or not, the last row's line first.
+  const RowStore& rows = list.rows;
+  if (rows.RowCount() <= 0) return;
+  size_t size = 0;
+  for (int row = 0; row < rows.RowCount(); ++row) size += rows.Cell(row, kAddressColumn).size() + 2;
+  Text lines;
+  lines.reserve(size);
+  for (int row = rows.RowCount() - 1; row >= 0; --row) {
+    lines += rows.Cell(row, kAddressColumn);
+    lines += "\r\n";
+  }
+  PutTextOnClipboard(lines);
 }
 
-void OnDownloadSeedsClick() {
-  const ListView& list = mainWindow.超级列表框1;
-  if (!mainWindow.循环执行.IsChecked()) {
-    Text address = SelectedRowAddress();
+void OnDownloadSeedsClick(AppState& app) {
+  const ListView& list = app.window.超级列表框1;
+  if (!app.window.循环执行.IsChecked()) {
+    Text address = SelectedRowAddress(list);
     if (!address.empty()) AddThunderTask(address);
     return;
   }
-  // The row count is read again for each row: a running search may add rows.
-  std::vector<int> rows;
-  int rowCount = list.RowCount();
-  for (int i = 1; i <= rowCount; ++i) {
-    int row = list.RowCount() - i;
-    if (list.GetRowCheck(row) == 1) rows.push_back(row);
+  // The addresses are taken before the first wait: a search started during
+  // the waits replaces the rows, and its links were never checked.
+  TextList addresses;
+  for (int row = list.rows.RowCount() - 1; row >= 0; --row) {
+    if (list.rows.Check(row) == 1) addresses.emplace_back(list.rows.Cell(row, kAddressColumn));
   }
-  if (rows.empty()) {
+  if (addresses.empty()) {
     ShowNotice("请选中需下载的序号!");
     return;
   }
-  for (int row : rows) {
-    AddThunderTask(list.GetCellText(row, kAddressColumn));
+  for (const Text& address : addresses) {
+    AddThunderTask(address);
     WaitWithMessages(100);
   }
 }

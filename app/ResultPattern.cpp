@@ -1,7 +1,5 @@
 #include "app/ResultPattern.h"
 
-#include <utility>
-
 const char ResultPattern[] =
     "<li>(.*?)<span class=#引号lightColor#引号>(.*?)</span>(.*?)\\n(.*?)\\n(.*?)\\n(.*?)\\n(.*?)\\n(.*?)"
     "<span>文件大小：<b class=#引号cpill yellow-pill#引号>(.*?)</b>(.*?)\\n(.*?)\\n(.*?)\\n(.*?)磁力链接</a> "
@@ -9,9 +7,8 @@ const char ResultPattern[] =
 
 namespace {
 
-constexpr int kFileNameGroup = 1;
-constexpr int kSizeGroup = 2;
-constexpr int kDownloadAddressGroup = 14;
+// File name, size, download address.
+constexpr int kEntryGroups[] = {1, 2, 14};
 
 }  // namespace
 
@@ -20,16 +17,11 @@ bool MatchResultEntries(RegexObject& regex, TextView pageText) {
                      /*quoteToken=*/true);
 }
 
-Text ResultSizeText(const RegexObject& regex, int match) {
-  // "?" is never a trail byte of code page 936, so only real question marks go.
-  return ReplaceAll(regex.SubMatchText(match, kSizeGroup), "?", "");
+bool ReadResultEntries(const RegexObject& regex, RegexObject::GroupsTaker take, void* context) {
+  return regex.ReadGroupsOfEveryMatch(kEntryGroups, 3, take, context);
 }
 
-ResultRow BuildResultRow(const RegexObject& regex, int match, int rowNumber, Text sizeText) {
-  ResultRow row;
-  row.number = DecimalText(rowNumber);
-  row.fileName = regex.SubMatchText(match, kFileNameGroup);
-  row.sizeText = std::move(sizeText);
-  row.downloadAddress = regex.SubMatchText(match, kDownloadAddressGroup);
-  return row;
+Text ResultSizeText(TextView sizeGroup) {
+  // "?" is never a trail byte of code page 936, so only real question marks go.
+  return ReplaceAll(sizeGroup, "?", "");
 }

@@ -1,69 +1,99 @@
 #include "app/SearchRun.h"
 
+#include "app/ResultListing.h"
 #include "app/ResultPattern.h"
 #include "app/SearchAddress.h"
-#include "app/SearchState.h"
 #include "automation/RegexObject.h"
-#include "ui/MainWindow.h"
 #include "ui/WorkerChannel.h"
-#include "system/ProcessPendingMessages.h"
 #include "web/WebRequest.h"
 
 namespace {
 
 // The loop's bound; in practice a run ends at the first page without an entry.
 constexpr int kMostPages = 785133323;
+// While a page's rows are being built, what is ready goes to the list at
+// least this often (milliseconds).
+constexpr DWORD kHandOnInterval = 50;
 
-// Adds the row of one match unless the exact filter refuses it, then shows the
-// list's row count. False once the run has been ended.
-[[nodiscard]] bool AddMatch(const RegexObject& regex, int match) {
-  if (!WorkerShouldGoOn()) return false;
-  Text sizeText = ResultSizeText(regex, match);
-  const bool filtered = mainWindow.精确框.IsChecked();
-  // A run ended meanwhile had its read dropped ("unchecked"); it must not
-  // count a row of the next run's numbering on that answer.
-  if (!WorkerShouldGoOn()) return false;
-  const bool kept = !filtered || FindText(regex.SubMatchText(match, 1), searchState.searchKeyword) != -1;
-  if (kept) {
-    ++searchState.rowNumber;
-    const ResultRow row = BuildResultRow(regex, match, searchState.rowNumber, std::move(sizeText));
-    const int index = mainWindow.超级列表框1.AppendRow();
-    mainWindow.超级列表框1.SetCellText(index, 0, row.number);
-    mainWindow.超级列表框1.SetCellText(index, 1, row.fileName);
-    mainWindow.超级列表框1.SetCellText(index, 2, row.sizeText);
-    mainWindow.超级列表框1.SetCellText(index, 3, row.downloadAddress);
-  }
-  ProcessPendingMessages();
-  mainWindow.状态条.SetPartText(3, "together " + DecimalText(mainWindow.超级列表框1.RowCount()) + " results");
-  return true;
+// Rows for the UI thread, with the state they are listed in.
+struct ListedRows {
+  AppState* app;
+  RowBatch rows;
+};
+
+void ListHandedRows(void* context) {
+  auto* handed = static_cast<ListedRows*>(context);
+  ListRows(*handed->app, handed->rows);
+  delete handed;
+}
+
+void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context); }
+
+void ListPageEnd(void* context) {
+  auto* rows = static_cast<ListedRows*>(context);
+  ListRows(*rows->app, rows->rows);
+}
+
+void Finish(void* context) { FinishSearch(*static_cast<AppState*>(context)); }
+
+// One page's matches becoming rows, on the worker.
+struct PageRows {
+  SearchRunRecord& run;
+  bool filtered;  // 精确框, read once for the page
+  ListedRows ready;
+  DWORD readySince;
+  bool handedOn;  // false once the run has ended under a hand-on
+};
+
+bool TakeEntry(void* context, const Text* groups) {
+  PageRows& page = *static_cast<PageRows*>(context);
+  const Text& fileName = groups[0];
+  if (page.filtered && FindText(fileName, page.run.keyword) == -1) return true;
+  ++page.run.rowNumber;
+  page.ready.rows.Add(DecimalText(page.run.rowNumber), fileName, ResultSizeText(groups[1]), groups[2]);
+  if (GetTickCount() - page.readySince < kHandOnInterval) return true;
+  auto* handed = new ListedRows{page.ready.app, std::move(page.ready.rows)};
+  page.ready.rows = RowBatch();
+  page.readySince = GetTickCount();
+  page.handedOn = HandOnForWorker(ListHandedRows, DiscardHandedRows, handed);
+  return page.handedOn;
+}
+
+// Lists the page's kept rows in order; they are all in the list when it
+// returns. False once the run has been ended.
+[[nodiscard]] bool ListPage(SearchRunRecord& run, const RegexObject& regex, bool filtered) {
+  PageRows page{run, filtered, {run.app, RowBatch()}, GetTickCount(), true};
+  // An engine that fails partway leaves the rows read so far; the run goes on.
+  (void)ReadResultEntries(regex, TakeEntry, &page);
+  if (!page.handedOn) return false;
+  // Sent even without a row: the count is written for every page with entries.
+  return RunForWorker(ListPageEnd, &page.ready);
 }
 
 }  // namespace
 
-void SearchRun() {
-  // A worker whose run was ended before its thread got going must leave the
-  // numbers alone: they are the current run's by now.
+void SearchRun(SearchRunRecord& run) {
   if (!WorkerShouldGoOn()) return;
-  searchState.pageNumber = 0;
-  searchState.rowNumber = 0;
-  RegexObject regex;
+  MainWindow& window = run.app->window;
+  RegexObject regex;  // COM for this thread, for the run
+  PageDecoder decoder;
+  WebRequestOptions options;
+  options.pageDecoder = &decoder;
   for (int step = 0; step < kMostPages; ++step) {
     if (step > 0 && !WorkerShouldGoOn()) return;
-    const Text keyword = mainWindow.编辑框1.GetText();
-    // A run ended meanwhile had its read dropped (empty text): no page for it,
-    // and the next run's page count is not its own to touch.
+    const Text keyword = window.编辑框1.GetText();
+    // A run ended meanwhile had its read dropped (empty text): no page for it.
     if (!WorkerShouldGoOn()) return;
-    ++searchState.pageNumber;
-    const Text address = SearchPageAddress(searchState.siteHost, keyword, searchState.pageNumber);
-    const Text pageText = WebRequest(address);
+    ++run.pageNumber;
+    const Text pageText = WebRequest(SearchPageAddress(run.siteHost, keyword, run.pageNumber), options);
     if (!MatchResultEntries(regex, pageText)) break;
-    const int count = regex.MatchCount();
-    if (count == 0) break;
-    Lock lock(*searchState.resultListLock);
-    for (int match = 1; match <= count; ++match) {
-      if (!AddMatch(regex, match)) return;
-    }
+    if (regex.MatchCount() == 0) break;
+    const bool filtered = window.精确框.IsChecked();
+    // Likewise an ended run's "unchecked" is no answer to list rows by.
+    if (!WorkerShouldGoOn()) return;
+    if (!ListPage(run, regex, filtered)) return;
   }
-  mainWindow.搜索_按钮.SetCaption("开始");
-  mainWindow.记时间.SetInterval(0);
+  FinishSearchRun(run);
 }
+
+void FinishSearchRun(SearchRunRecord& run) { (void)RunForWorker(Finish, run.app); }

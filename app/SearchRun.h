@@ -1,4 +1,20 @@
 #pragma once
 // The body of each search's worker: walks the result pages of the keyword
 // from page 1 and lists their entries, until a page yields none.
-void SearchRun();
+#include "app/SearchState.h"
+#include "text/Text.h"
+
+// One run's own record, made when the search starts and held by its worker:
+// nothing of it is shared with the next run.
+struct SearchRunRecord {
+  AppState* app = nullptr;  // its controls, reached only through their operations
+  Text keyword;             // 编辑框1 when the search started: the exact filter's
+  Text siteHost;
+  int pageNumber = 0;  // of the page last requested
+  int rowNumber = 0;   // of the row last listed
+};
+
+void SearchRun(SearchRunRecord& run);
+
+// A worker's last step when its run ends by itself: the controls go Idle.
+void FinishSearchRun(SearchRunRecord& run);

@@ -1,3 +1,8 @@
 #include "app/SearchState.h"
 
-SearchState searchState;
+AppState app;
+
+void ResetAppState() {
+  DestroyMainWindow(app.window);
+  app.search = SearchState();
+}

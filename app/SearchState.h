@@ -1,30 +1,44 @@
 #pragma once
-// The seed search's program-wide record and the row it lists.
-#include <optional>
-
+// The seed search's record, and the program's state that owns it.
 #include "text/Text.h"
-#include "ui/WorkerChannel.h"
 #include "system/Holders.h"
+#include "ui/MainWindow.h"
 
-// The four cells of a row of 超级列表框1.
-struct ResultRow {
-  Text number;           // column 0, 序号
-  Text fileName;         // column 1
-  Text sizeText;         // column 2
-  Text downloadAddress;  // column 3: no title, zero width
-};
+// The search controls' machine; the captions and the timer follow from it.
+//   Idle:    搜索_按钮 "开始", 停止_按钮 "停止", 记时间 off, no worker (or it finished)
+//   Running: 搜索_按钮 "关闭", 停止_按钮 "停止", 记时间 1000 ms, worker running
+//   Paused:  搜索_按钮 "关闭", 停止_按钮 "继续", 记时间 off, worker held
+enum class SearchPhase { Idle, Running, Paused };
+
+struct SearchRunRecord;
+// What each search's worker runs (the search run, or a test's body).
+using SearchBody = void (*)(SearchRunRecord& run);
+
+// Most rows one search lists: past them the run ends, the rows kept.
+constexpr int kMostListedRows = 5000000;
 
 struct SearchState {
-  int elapsedSeconds = 0;    // ticks of 记时间 since the last click on 搜索_按钮 (UI thread only)
-  Text searchKeyword;        // 编辑框1 when the last search started; the worker only reads it
+  SearchPhase phase = SearchPhase::Idle;
+  int elapsedSeconds = 0;    // ticks of 记时间 since the last click on 搜索_按钮
+  Text searchKeyword;        // 编辑框1 when the last search started
   KernelHandle workerThread; // the worker of the last search, if any
-  int pageNumber = 0;        // the worker's own
-  int rowNumber = 0;         // the worker's own
   Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
-  // Held by the worker around the rows of one page; lives while the window does.
-  std::optional<CriticalSection> resultListLock;
-  // What each search's worker runs: the search run, handed in at start-up.
-  WorkerBody workerBody = nullptr;
+  SearchBody workerBody = nullptr;   // handed in at start-up
+  int rowLimit = kMostListedRows;    // tests set a small one
+  // Part 3 of 状态条 is behind the list's row count and will be brought up to date.
+  bool resultCountPending = false;
+  DWORD resultCountShownAt = 0;  // GetTickCount of the last time it was written
 };
 
-extern SearchState searchState;
+// Everything the program keeps, in one place: UI thread only. The worker
+// reaches the controls solely through their operations.
+struct AppState {
+  MainWindow window;
+  SearchState search;
+  bool oleInitialised = false;
+};
+
+extern AppState app;
+
+// A fresh state for the next test: the window destroyed, its worker ended.
+void ResetAppState();

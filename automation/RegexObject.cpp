@@ -1,18 +1,57 @@
 #include "automation/RegexObject.h"
 
+#include "system/Holders.h"
 #include "text/CodePage936.h"
 
 namespace {
 
 constexpr TextView kQuoteToken = "#引号";
+constexpr ULONG kMatchesAtOnce = 64;
+// IEnumVARIANT::Next fills an array of VARIANTs: holders must be exactly one.
+static_assert(sizeof(Variant) == sizeof(VARIANT));
+
+ComReference<IDispatch> DispatchOf(IUnknown* object) {
+  ComReference<IDispatch> dispatch;
+  if (object) object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Receive()));
+  return dispatch;
+}
+
+DISPID MemberId(IDispatch* object, const wchar_t* name) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+  return id;
+}
+
+// A property read or method call with at most one integer argument.
+bool Read(IDispatch* object, DISPID member, const int* argument, Variant& result) {
+  VARIANT sent;
+  VariantInit(&sent);
+  DISPPARAMS parameters = {};
+  if (argument) {
+    sent.vt = VT_I4;
+    sent.lVal = *argument;
+    parameters.rgvarg = &sent;
+    parameters.cArgs = 1;
+  }
+  result.Clear();
+  return SUCCEEDED(object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                                  &parameters, &result.Raw(), nullptr, nullptr));
+}
+
+ComReference<IDispatch> DispatchIn(const Variant& value) {
+  const VARIANT& raw = value.Raw();
+  if (raw.vt == VT_DISPATCH || raw.vt == VT_UNKNOWN) return DispatchOf(raw.punkVal);
+  return {};
+}
 
 }  // namespace
 
 bool RegexObject::Match(TextView pattern, TextView subject, bool caseSensitive, bool multiLine, bool global,
                         bool quoteToken) {
-  engine.Clear();
   matchList.Clear();
-  if (!engine.Create("VBScript.RegExp")) return false;
+  // One engine serves every Match of the object; its settings are written anew.
+  if (engine.IsEmpty() && !engine.Create("VBScript.RegExp")) return false;
   // The values go by reference, as the engine's own scripts pass them.
   bool ignoreCase = !caseSensitive;
   WriteProperty(engine, "IgnoreCase", ByReference(ignoreCase));
@@ -60,6 +99,44 @@ Text RegexObject::SubMatchText(int matchIndex, int groupIndex, int* position) co
   value.Clear();
   if (position) *position = PositionOf(match, text);
   return text;
+}
+
+bool RegexObject::ReadGroupsOfEveryMatch(const int* groups, int groupCount, GroupsTaker take, void* context) const {
+  TextList texts(size_t(groupCount > 0 ? groupCount : 0));
+  ComReference<IDispatch> list = DispatchOf(matchList.Get());
+  if (!list) return false;
+  Variant value;
+  if (!Read(list.Get(), DISPID_NEWENUM, nullptr, value)) return false;
+  ComReference<IEnumVARIANT> matches;
+  const VARIANT& raw = value.Raw();
+  if ((raw.vt != VT_UNKNOWN && raw.vt != VT_DISPATCH) || !raw.punkVal ||
+      FAILED(raw.punkVal->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(matches.Receive()))))
+    return false;
+  value.Clear();
+  Variant fetched[kMatchesAtOnce];
+  for (;;) {
+    ULONG count = 0;
+    for (Variant& each : fetched) each.Clear();
+    HRESULT result = matches->Next(kMatchesAtOnce, &fetched[0].Raw(), &count);
+    if (FAILED(result)) return false;
+    for (ULONG index = 0; index < count; ++index) {
+      ComReference<IDispatch> match = DispatchIn(fetched[index]);
+      if (!match) return false;
+      if (subMatchesId == DISPID_UNKNOWN) subMatchesId = MemberId(match.Get(), L"SubMatches");
+      Variant groupsValue;
+      if (!Read(match.Get(), subMatchesId, nullptr, groupsValue)) return false;
+      ComReference<IDispatch> groupList = DispatchIn(groupsValue);
+      if (!groupList) return false;
+      if (itemId == DISPID_UNKNOWN) itemId = MemberId(groupList.Get(), L"Item");
+      for (int group = 0; group < groupCount; ++group) {
+        const int zeroBased = groups[group] - 1;
+        if (!Read(groupList.Get(), itemId, &zeroBased, value)) return false;
+        texts[size_t(group)] = value.ToText();
+      }
+      if (!take(context, texts.data())) return true;
+    }
+    if (result != S_OK || count < kMatchesAtOnce) return true;
+  }
 }
 
 int RegexObject::SubMatchCount() const {

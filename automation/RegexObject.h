@@ -26,9 +26,21 @@ class RegexObject {
   [[nodiscard]] Text MatchText(int matchIndex, int* position = nullptr) const;
   [[nodiscard]] Text SubMatchText(int matchIndex, int groupIndex, int* position = nullptr) const;
   [[nodiscard]] int SubMatchCount() const;
+  // Groups `groups` (1-based) of every match, in match order: `take` gets
+  // each match's groupCount texts (an unmatched group empty) and returns
+  // false to stop. For many matches at once: the match list hands out its
+  // matches many a call, and each group is one plain IDispatch call with the
+  // member ids fetched once. False when the engine failed on the way.
+  using GroupsTaker = bool (*)(void* context, const Text* texts);
+  [[nodiscard]] bool ReadGroupsOfEveryMatch(const int* groups, int groupCount, GroupsTaker take, void* context) const;
 
  private:
   [[nodiscard]] int PositionOf(const ComObject& match, TextView found) const;
+
+  // The member ids that ReadGroupsOfEveryMatch needs, the same for every
+  // match and group list of the engine.
+  mutable DISPID subMatchesId = DISPID_UNKNOWN;
+  mutable DISPID itemId = DISPID_UNKNOWN;
 
   // Destroyed from the bottom up: engine, match list, subject, then COM.
   ComApartment apartment;

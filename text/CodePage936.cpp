@@ -22,6 +22,23 @@ std::wstring TextToUtf16(TextView text) {
   return wide;
 }
 
+int TextToUtf16(TextView text, wchar_t* buffer, int capacity) {
+  if (!buffer || capacity <= 0) return 0;
+  text = text.substr(0, text.find('\0'));
+  int count = text.empty() ? 0 : multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), nullptr, 0);
+  if (count > 0 && count < capacity) {
+    count = multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), buffer, capacity);
+  } else if (count > 0) {
+    // Too long: the whole text converted, then cut before a trail surrogate.
+    std::wstring wide = TextToUtf16(text);
+    count = capacity - 1;
+    if (count > 0 && wide[size_t(count)] >= 0xDC00 && wide[size_t(count)] <= 0xDFFF) --count;
+    wide.copy(buffer, size_t(count));
+  }
+  buffer[count > 0 ? count : 0] = L'\0';
+  return count > 0 ? count : 0;
+}
+
 Text Utf16ToText(const wchar_t* characters, int count) {
   if (!characters) return {};
   int length = 0;

@@ -7,6 +7,10 @@
 #include "text/Text.h"
 
 [[nodiscard]] std::wstring TextToUtf16(TextView text);
+// Into a caller's buffer of `capacity` characters (capacity > 0): as much of
+// the text as fits, whole characters only, always zero-terminated; returns
+// the characters written before the zero.
+int TextToUtf16(TextView text, wchar_t* buffer, int capacity);
 // `count` characters (or up to the first NUL among them); -1 reads to the NUL.
 [[nodiscard]] Text Utf16ToText(const wchar_t* characters, int count = -1);
 inline Text Utf16ToText(const std::wstring& characters) {

@@ -6,8 +6,10 @@
 // has taken effect when it returns). Texts are code page 936 and go to the
 // wide Windows functions through code page 936, whatever the system's.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "text/Text.h"
+#include "ui/RowStore.h"
 
 struct Window {
   HWND handle = nullptr;
@@ -54,27 +56,39 @@ struct StatusBar {
   HWND handle = nullptr;
   StatusBarPart parts[kPartCount];
   void SetPartText(int index, TextView text);
+  // The part's tooltip (SB_SETTIPTEXT); same index rule.
+  void SetPartTip(int index, TextView text);
 };
 
 // Rows and columns count from 0; check states are 1 checked, 0 unchecked,
 // -1 no check box or no such row.
 //
-// Once the list holds more rows than it shows, its redrawing (the scroll bar
-// above all) costs far more than the insert itself, on every row. So an
-// appended row turns the list's drawing off and a UI-thread timer turns it
-// back on kDrawingDelay later, with one redraw for all the rows of that time:
-// rows still come one by one and show at most that late. Reads, checks and
-// selection are not affected; the timer dies with the window.
+// An owner-data list view over the rows of `rows`: the view keeps only the
+// row count, the selection and the focus, and asks for what it shows
+// (ShowItem, on LVN_GETDISPINFO). Check boxes are the store's: the program
+// toggles them on a click on the box and on the space bar, and the list's own
+// LVM_GETITEMSTATE and LVM_SETITEMSTATE read and write them, so other
+// processes see the list as an ordinary one. The store belongs to the UI
+// thread; a worker's operations are carried there like any other.
 struct ListView {
-  static constexpr UINT kDrawingDelay = 80;  // milliseconds
   HWND handle = nullptr;
-  bool drawingHeld = false;  // drawing off, the timer pending (its identifier: this record's address)
+  RowStore rows;
+  // Subclasses the created list; called once by the window's creation.
+  void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
+  // Appends the batch's rows at once (UI thread), until the list holds
+  // `rowLimit`; false when the store refused memory (the rows before the
+  // refused one are listed).
+  [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
   void SetCellText(int row, int column, TextView text);
   [[nodiscard]] Text GetCellText(int row, int column) const;
   [[nodiscard]] int RowCount() const;
   void DeleteAllRows();
   [[nodiscard]] int GetRowCheck(int row) const;
   void SetRowCheck(int row, int state);
+  // Every row's check state at once, redrawn once.
+  void SetEveryRowCheck(int state);
   [[nodiscard]] int SelectedRow() const;
+  // The texts and check state the view asks for, from the store.
+  void ShowItem(NMLVDISPINFOW& request) const;
 };

@@ -5,7 +5,8 @@
 
 #include "ui/Controls.h"
 
-using EventHandler = void (*)();
+// Called with the context the window was created with (the program's state).
+using EventHandler = void (*)(void* context);
 
 struct EventBinding {
   ControlId control;

@@ -9,22 +9,21 @@
 #include "ui/WorkerChannel.h"
 #include "system/FatalError.h"
 
-MainWindow mainWindow;
-
 namespace {
 
 bool HandlersStopped(const MainWindow& target) { return target.ending || FatalErrorBegun(); }
 
 void Raise(MainWindow& target, ControlId control, ControlEvent event) {
   if (HandlersStopped(target)) return;
-  if (EventHandler handler = FindHandler(target.events, control, event)) handler();
+  if (EventHandler handler = FindHandler(target.events, control, event)) handler(target.handlerContext);
 }
 
 // The close cannot be refused; from here on no other handler runs.
 void Close(MainWindow& target) {
   if (HandlersStopped(target)) return;
   target.ending = true;
-  if (EventHandler handler = FindHandler(target.events, ControlId::MainWindow, ControlEvent::Closing)) handler();
+  if (EventHandler handler = FindHandler(target.events, ControlId::MainWindow, ControlEvent::Closing))
+    handler(target.handlerContext);
   DestroyMainWindow(target);
   PostQuitMessage(0);
 }
@@ -51,7 +50,10 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       return 0;
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == UINT_PTR(ControlId::超级列表框1) && header->code == UINT(NM_RCLICK))
+      if (header->idFrom != UINT_PTR(ControlId::超级列表框1)) return 0;
+      if (header->code == UINT(LVN_GETDISPINFOW))
+        target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+      else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }
@@ -64,7 +66,7 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       if (wParam == Timer::kIdentifier) Raise(*target, ControlId::记时间, ControlEvent::Tick);
       return 0;
     case kWorkerOperationMessage:
-      RunQueuedOperations();
+      RunQueuedOperations(target->channel);
       return 0;
     case WM_CLOSE:
       Close(*target);
@@ -101,10 +103,11 @@ bool IsTabStop(HWND control) {
 
 }  // namespace
 
-bool CreateMainWindow(MainWindow& target, EventTable events) {
+bool CreateMainWindow(MainWindow& target, EventTable events, void* handlerContext) {
   INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&common);
   target.events = std::move(events);
+  target.handlerContext = handlerContext;
   target.ending = false;
   int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth) / 2;
   int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2;
@@ -131,15 +134,16 @@ bool CreateMainWindow(MainWindow& target, EventTable events) {
 }
 
 void DestroyMainWindow(MainWindow& target) {
-  EndCurrentRun();
+  EndCurrentRun(target.channel);
   if (target.window.handle) DestroyWindow(target.window.handle);
   target = MainWindow();
 }
 
 bool HandleWindowKey(const MSG& message) {
-  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
-  HWND window = mainWindow.window.handle;
-  if (!window || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || !message.hwnd) return false;
+  HWND window = GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t className[64] = {};
+  if (!window || !GetClassNameW(window, className, 64) || lstrcmpW(className, kMainWindowClass) != 0) return false;
   const int count = int(sizeof kTabOrder / sizeof kTabOrder[0]);
   const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
   HWND focus = GetFocus();

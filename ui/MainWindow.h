@@ -7,6 +7,7 @@
 #include "ui/EventTable.h"
 #include "ui/PopupMenu.h"
 #include "ui/WindowIcon.h"
+#include "ui/WorkerChannel.h"
 #include "system/Holders.h"
 
 struct MainWindow {
@@ -25,27 +26,28 @@ struct MainWindow {
   Menu 右键选项;
 
   EventTable events;
+  void* handlerContext = nullptr;  // handed to every handler
+  WorkerChannel channel;           // the current search's worker run, if any
   bool ending = false;  // the program has begun to end: no more handlers
   HFONT font = nullptr;  // the window's own (WM_SETFONT), the stock DEFAULT_GUI_FONT
   GdiObject textFont;   // the edit box's and the list's font
   IconHandle icon;
 };
 
-extern MainWindow mainWindow;
-
 // The main window's class name (for finding it from outside the process).
 constexpr const wchar_t* kMainWindowClass = L"SeedSearchMainWindow";
 
 // Creates the window and every control, raises Created while it is still
-// hidden, then shows it. False when it could not be created (nothing is left).
-[[nodiscard]] bool CreateMainWindow(MainWindow& target, EventTable events);
+// hidden, then shows it. Every handler is called with `handlerContext`.
+// False when it could not be created (nothing is left).
+[[nodiscard]] bool CreateMainWindow(MainWindow& target, EventTable events, void* handlerContext = nullptr);
 
 // Ends the current worker run, destroys the window and frees what it held.
 void DestroyMainWindow(MainWindow& target);
 
-// Window-level keys (TAB and Shift+TAB through the tab order); true when the
-// message was taken and must not be dispatched. Every message loop of the
-// program calls it before dispatching.
+// Window-level keys of a main window (TAB and Shift+TAB through its tab
+// order); true when the message was taken and must not be dispatched. Every
+// message loop of the program calls it before dispatching.
 [[nodiscard]] bool HandleWindowKey(const MSG& message);
 
 // Runs the message loop until the quit message; returns its exit code.

@@ -27,7 +27,7 @@ const ControlLayout kControlLayout[10] = {
     {ControlId::停止_按钮, ControlKind::Button, ControlId::分组框, 473, 13, 67, 25, "停止", kButtonStyle, 0},
     {ControlId::全选框, ControlKind::CheckBox, ControlId::MainWindow, 79, 63, 14, 14, "", kCheckBoxStyle, 0},
     {ControlId::超级列表框1, ControlKind::ListView, ControlId::MainWindow, 6, 58, 658, 373, "",
-     LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP | WS_CLIPSIBLINGS, WS_EX_STATICEDGE},
+     LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | WS_TABSTOP | WS_CLIPSIBLINGS, WS_EX_STATICEDGE},
     // Docked at the bottom by the control itself; the rectangle is the design one.
     {ControlId::状态条, ControlKind::StatusBar, ControlId::MainWindow, 0, 427, 671, 20, "", CCS_BOTTOM | SBARS_TOOLTIPS, 0},
 };
@@ -116,7 +116,8 @@ void SetUpEditBox(HWND edit, HFONT font) {
   SendMessageW(edit, EM_SETSEL, 0, 0);
 }
 
-void SetUpListView(HWND list, HFONT font) {
+void SetUpListView(ListView& target, HWND list, HFONT font) {
+  target.Attach(list);
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES |
                          LVS_EX_INFOTIP;
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, WPARAM(~0u), LPARAM(extended));
@@ -178,7 +179,7 @@ bool CreateControls(MainWindow& target) {
     *WindowSlot(target, layout.id) = control;
     switch (layout.kind) {
       case ControlKind::EditBox: SetUpEditBox(control, textFont); break;
-      case ControlKind::ListView: SetUpListView(control, textFont); break;
+      case ControlKind::ListView: SetUpListView(target.超级列表框1, control, textFont); break;
       case ControlKind::StatusBar: SetUpStatusBar(target.状态条); break;
       case ControlKind::CheckBox:
         SendMessageW(control, WM_SETFONT, WPARAM(guiFont), FALSE);

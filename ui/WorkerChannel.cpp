@@ -1,11 +1,13 @@
 #include "ui/WorkerChannel.h"
 
-#include "system/WindowMessages.h"
 #include "system/Holders.h"
+#include "system/WindowMessages.h"
 
-// One operation of a worker, on the worker's stack while it waits.
+// One operation of a worker: on the worker's stack while it waits for it, or
+// on the heap when handed on (`discard` set), freed once carried out or dropped.
 struct PendingOperation {
   void (*perform)(void*);
+  void (*discard)(void*);
   void* context;
   PendingOperation* next;
   bool performed;
@@ -14,6 +16,8 @@ struct PendingOperation {
 struct WorkerRun {
   HWND window;
   WorkerBody body;
+  void* context;
+  WorkerRelease release;
   LONG references = 2;  // the UI thread's and the worker's
   CriticalSection lock;  // guards the fields below; never held while waiting
   bool ended = false;
@@ -26,13 +30,12 @@ struct WorkerRun {
 
 namespace {
 
-// Touched by the UI thread only.
-WorkerRun* currentRun = nullptr;
-
 thread_local WorkerRun* runOfThisThread = nullptr;
 
 void LetGo(WorkerRun* run) {
-  if (InterlockedDecrement(&run->references) == 0) delete run;
+  if (InterlockedDecrement(&run->references) != 0) return;
+  if (run->release) run->release(run->context);
+  delete run;
 }
 
 PendingOperation* TakeFirst(WorkerRun& run) {
@@ -42,6 +45,38 @@ PendingOperation* TakeFirst(WorkerRun& run) {
     if (!run.first) run.last = nullptr;
   }
   return operation;
+}
+
+// Under the run's lock.
+void Append(WorkerRun& run, PendingOperation* operation) {
+  if (run.last)
+    run.last->next = operation;
+  else
+    run.first = operation;
+  run.last = operation;
+}
+
+// Under the run's lock: false when the UI thread already took it.
+bool TakeBack(WorkerRun& run, PendingOperation* operation) {
+  for (PendingOperation** link = &run.first; *link; link = &(*link)->next) {
+    if (*link != operation) continue;
+    *link = operation->next;
+    if (run.last == operation) {
+      run.last = nullptr;
+      for (PendingOperation* each = run.first; each; each = each->next) run.last = each;
+    }
+    return true;
+  }
+  return false;
+}
+
+void Drop(PendingOperation* operation) {
+  if (!operation->discard) {
+    operation->performed = false;
+    return;
+  }
+  operation->discard(operation->context);
+  delete operation;
 }
 
 }  // namespace
@@ -57,47 +92,63 @@ bool WorkerShouldGoOn() {
 bool RunForWorker(void (*perform)(void*), void* context) {
   WorkerRun* run = runOfThisThread;
   if (!run) return false;
-  PendingOperation operation{perform, context, nullptr, false};
+  PendingOperation operation{perform, nullptr, context, nullptr, false};
   {
     Lock lock(run->lock);
     if (run->ended) return false;
-    if (run->last)
-      run->last->next = &operation;
-    else
-      run->first = &operation;
-    run->last = &operation;
+    Append(*run, &operation);
   }
   if (!PostMessageW(run->window, kWorkerOperationMessage, 0, 0)) {
     // No window to carry it out: take it back unless the UI thread already has.
     Lock lock(run->lock);
-    for (PendingOperation** link = &run->first; *link; link = &(*link)->next) {
-      if (*link != &operation) continue;
-      *link = operation.next;
-      if (run->last == &operation) {
-        run->last = nullptr;
-        for (PendingOperation* each = run->first; each; each = each->next) run->last = each;
-      }
-      return false;
-    }
+    if (TakeBack(*run, &operation)) return false;
   }
   WaitForSingleObject(run->operationDone.Get(), INFINITE);
   Lock lock(run->lock);
   return operation.performed;
 }
 
-WorkerRun* BeginWorkerRun(HWND mainWindow, WorkerBody body) {
-  EndCurrentRun();
+bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* context) {
+  WorkerRun* run = runOfThisThread;
+  if (!run) {
+    discard(context);
+    return false;
+  }
+  auto* operation = new PendingOperation{perform, discard, context, nullptr, false};
+  {
+    Lock lock(run->lock);
+    if (run->ended) {
+      Drop(operation);
+      return false;
+    }
+    Append(*run, operation);
+  }
+  if (!PostMessageW(run->window, kWorkerOperationMessage, 0, 0)) {
+    Lock lock(run->lock);
+    if (TakeBack(*run, operation)) {
+      Drop(operation);
+      return false;
+    }
+  }
+  return true;
+}
+
+WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
+                          WorkerRelease release) {
+  EndCurrentRun(channel);
   WorkerRun* run = new WorkerRun;
   run->window = mainWindow;
   run->body = body;
-  currentRun = run;
+  run->context = context;
+  run->release = release;
+  channel.current = run;
   return run;
 }
 
 DWORD WINAPI WorkerThreadProcedure(LPVOID parameter) {
   WorkerRun* run = static_cast<WorkerRun*>(parameter);
   runOfThisThread = run;
-  if (run->body) run->body();
+  if (run->body) run->body(run->context);
   runOfThisThread = nullptr;
   LetGo(run);
   return 0;
@@ -105,44 +156,55 @@ DWORD WINAPI WorkerThreadProcedure(LPVOID parameter) {
 
 void AbandonWorkerRun(WorkerRun* run) { LetGo(run); }
 
-void PauseCurrentRun() {
-  if (!currentRun) return;
-  Lock lock(currentRun->lock);
-  currentRun->paused = true;
-  ResetEvent(currentRun->gate.Get());
+void PauseCurrentRun(WorkerChannel& channel) {
+  WorkerRun* run = channel.current;
+  if (!run) return;
+  Lock lock(run->lock);
+  run->paused = true;
+  ResetEvent(run->gate.Get());
 }
 
-void ResumeCurrentRun() {
-  if (!currentRun) return;
+void ResumeCurrentRun(WorkerChannel& channel) {
+  WorkerRun* run = channel.current;
+  if (!run) return;
   {
-    Lock lock(currentRun->lock);
-    currentRun->paused = false;
-    SetEvent(currentRun->gate.Get());
+    Lock lock(run->lock);
+    run->paused = false;
+    SetEvent(run->gate.Get());
   }
   // Carried out after the resuming handler has returned, like any other.
-  PostMessageW(currentRun->window, kWorkerOperationMessage, 0, 0);
+  PostMessageW(run->window, kWorkerOperationMessage, 0, 0);
 }
 
-void EndCurrentRun() {
-  WorkerRun* run = currentRun;
+void EndCurrentRun(WorkerChannel& channel) {
+  WorkerRun* run = channel.current;
   if (!run) return;
-  currentRun = nullptr;
-  bool dropped = false;
+  channel.current = nullptr;
+  bool workerWaits = false;
+  PendingOperation* dropped = nullptr;
   {
     Lock lock(run->lock);
     run->ended = true;
     while (PendingOperation* operation = TakeFirst(*run)) {
-      operation->performed = false;
-      dropped = true;
+      workerWaits = workerWaits || !operation->discard;
+      operation->next = dropped;
+      dropped = operation;
     }
     SetEvent(run->gate.Get());
   }
-  if (dropped) SetEvent(run->operationDone.Get());
+  // Handed-on operations are freed outside the lock; the one the worker waits
+  // on is its own and only marked.
+  while (dropped) {
+    PendingOperation* next = dropped->next;
+    Drop(dropped);
+    dropped = next;
+  }
+  if (workerWaits) SetEvent(run->operationDone.Get());
   LetGo(run);
 }
 
-void RunQueuedOperations() {
-  WorkerRun* run = currentRun;
+void RunQueuedOperations(WorkerChannel& channel) {
+  WorkerRun* run = channel.current;
   if (!run) return;
   // One operation a message. The worker queues its next operation as soon as
   // this one is done; were it carried out here too, its own message would stay
@@ -155,6 +217,11 @@ void RunQueuedOperations() {
     operation = TakeFirst(*run);
   }
   if (!operation) return;
+  if (operation->discard) {
+    operation->perform(operation->context);
+    delete operation;
+    return;
+  }
   operation->perform(operation->context);
   {
     Lock lock(run->lock);

@@ -1,26 +1,36 @@
 #pragma once
-// How the search worker reaches the controls. The worker never touches a
-// window: each control operation it calls is queued on its own run, the main
-// window is told with one posted message (kWorkerOperationMessage), and the
-// worker waits until the UI thread has carried the operation out or dropped
-// it. The UI thread carries out a run's operations only while that run is the
+// How a worker reaches the controls. The worker never touches a window: each
+// control operation it calls is queued on its own run and the main window is
+// told with one posted message a queued operation (kWorkerOperationMessage).
+// An operation the worker needs an answer from waits until the UI thread has
+// carried it out or dropped it; an operation handed on (HandOnForWorker) is
+// queued and the worker goes on at once. The UI thread carries out a run's
+// operations in the order they were queued, only while that run is the
 // current one and not paused, and it never waits for the worker.
 //
-// For the worker body (the search run):
-//   - call WorkerShouldGoOn() before each page request and before each match;
-//     it waits while the run is paused and returns false once the run has been
-//     ended, in which case the body returns at once without touching a control;
+// For the worker body:
+//   - call WorkerShouldGoOn() before each page request; it waits while the
+//     run is paused and returns false once the run has been ended, in which
+//     case the body returns at once without touching a control;
 //   - call the control operations (ui/ControlOperations.h) as on the UI thread;
 //     each one has taken effect when it returns. Once the run has been ended an
 //     operation is dropped: reads give an empty text, 0, false, or -1 where -1
 //     means "no such row".
 #include <windows.h>
 
-using WorkerBody = void (*)();
+// What a run's worker thread carries out, with its own record.
+using WorkerBody = void (*)(void* context);
+// Frees the record when the run goes, on whichever thread lets go of it last.
+using WorkerRelease = void (*)(void* context);
 
-// One search run, shared by the UI thread and its worker; freed by whichever
-// lets go of it last.
+// One run, shared by the UI thread and its worker; freed by whichever lets go
+// of it last.
 struct WorkerRun;
+
+// The UI thread's side: its current run, if any. Owned by the main window.
+struct WorkerChannel {
+  WorkerRun* current = nullptr;
+};
 
 // --- The worker's side ---
 
@@ -32,12 +42,19 @@ struct WorkerRun;
 // waits for it; false when it was dropped (run ended, or no worker thread).
 [[nodiscard]] bool RunForWorker(void (*perform)(void*), void* context);
 
+// Queues `perform(context)` for the UI thread without waiting. It takes
+// `context`: the UI thread hands it to `perform`, or to `discard` when the
+// run has ended first. False (and discarded at once) when the run has already
+// ended or there is no worker thread.
+[[nodiscard]] bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* context);
+
 // --- The UI thread's side (the main window's thread) ---
 
-// Makes a new run the current one and returns the worker's reference to it,
-// to be handed to WorkerThreadProcedure as the thread's parameter. The
-// previous run must have been ended.
-[[nodiscard]] WorkerRun* BeginWorkerRun(HWND mainWindow, WorkerBody body);
+// Makes a new run the channel's current one and returns the worker's
+// reference to it, to be handed to WorkerThreadProcedure as the thread's
+// parameter. A previous run is ended first.
+[[nodiscard]] WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
+                                        WorkerRelease release);
 
 // The start routine of the worker thread: runs the body, then lets go of the run.
 DWORD WINAPI WorkerThreadProcedure(LPVOID run);
@@ -46,13 +63,13 @@ DWORD WINAPI WorkerThreadProcedure(LPVOID run);
 void AbandonWorkerRun(WorkerRun* run);
 
 // Holds the current run's queued operations and closes its gate.
-void PauseCurrentRun();
+void PauseCurrentRun(WorkerChannel& channel);
 // Opens the gate and has the held operations carried out.
-void ResumeCurrentRun();
+void ResumeCurrentRun(WorkerChannel& channel);
 // Marks the current run ended, drops its pending operations and opens its
 // gate so that the worker leaves at its next check. Never waits.
-void EndCurrentRun();
+void EndCurrentRun(WorkerChannel& channel);
 
 // Carries out the current run's first queued operation (on kWorkerOperationMessage;
 // each operation posts one).
-void RunQueuedOperations();
+void RunQueuedOperations(WorkerChannel& channel);

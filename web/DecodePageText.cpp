@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "automation/ComApartment.h"
 #include "automation/ComObject.h"
 #include "automation/RegexObject.h"
 #include "automation/Variant.h"
@@ -17,8 +16,7 @@ constexpr size_t kSearchWindow = 1024;
 enum StreamType { kBinary = 1, kTextType = 2 };
 constexpr int kReadWrite = 3;
 
-Text DeclaredCharset(TextView bodyText) {
-  RegexObject regex;
+Text DeclaredCharset(RegexObject& regex, TextView bodyText) {
   if (!regex.Match(kCharsetPattern, bodyText.substr(0, kSearchWindow))) return {};
   return regex.SubMatchText(1, 1);
 }
@@ -47,9 +45,10 @@ void DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) 
 
 }  // namespace
 
-void DecodePageText(const ByteSet& body, Text& bodyText) {
-  ComApartment apartment;
-  const Text charset = DeclaredCharset(bodyText);
+void DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder) {
+  PageDecoder ownDecoder;
+  PageDecoder& used = decoder ? *decoder : ownDecoder;
+  const Text charset = DeclaredCharset(used.charsetPattern, bodyText);
   if (!charset.empty() && charset != "gbk" && charset != "gb2312") DecodeThroughStream(body, charset, bodyText);
   ProcessPendingMessages();
 }

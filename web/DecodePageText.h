@@ -1,6 +1,14 @@
 #pragma once
 // The last step of a web request: may replace the body text by the body bytes
 // re-decoded from the character set the page declares.
+#include "automation/RegexObject.h"
 #include "text/Text.h"
 
-void DecodePageText(const ByteSet& body, Text& bodyText);
+// What decoding keeps from one page to the next of a thread's requests: the
+// charset pattern's engine, and with it COM for the thread.
+struct PageDecoder {
+  RegexObject charsetPattern;
+};
+
+// `decoder`, when given, is used and kept; without one, one is made for the call.
+void DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder = nullptr);

@@ -259,7 +259,7 @@ Text Pipeline::Run() {
   if (options.redirectLocation) *options.redirectLocation = redirectLocation;
 
   Text bodyText(body.begin(), std::find(body.begin(), body.end(), 0));
-  DecodePageText(body, bodyText);
+  DecodePageText(body, bodyText, options.pageDecoder);
   if (options.responseBody) *options.responseBody = std::move(body);
   return bodyText;
 }

@@ -4,6 +4,7 @@
 // numbered message into `statusText` ("700 ..." to "713 ...") and give empty
 // text; nothing is thrown.
 #include "text/Text.h"
+#include "web/DecodePageText.h"
 #include "web/WinHttpApi.h"
 
 // Everything besides the URL. Inputs left alone behave as their zero value;
@@ -27,6 +28,9 @@ struct WebRequestOptions {
   Text* redirectLocation = nullptr;
   Text* statusText = nullptr;  // "200 OK", or the failure message
   ByteSet* responseBody = nullptr;
+  // Kept by a caller that makes many requests on one thread (the search
+  // run); null: the decoding step makes its own for the call.
+  PageDecoder* pageDecoder = nullptr;
 };
 
 // The body up to its first zero byte, as decoded text; empty after a failure.

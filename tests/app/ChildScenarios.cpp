@@ -13,15 +13,15 @@
 namespace {
 
 // A run that lists a row every 20 ms until it is ended.
-void ListUntilEnded() {
+void ListUntilEnded(SearchRunRecord&) {
   while (WorkerShouldGoOn()) {
-    int row = mainWindow.超级列表框1.AppendRow();
-    mainWindow.超级列表框1.SetCellText(row, 0, DecimalText(row + 1));
+    int row = app.window.超级列表框1.AppendRow();
+    app.window.超级列表框1.SetCellText(row, 0, DecimalText(row + 1));
     Sleep(20);
   }
 }
 
-void RaiseOnTheWorker() { FatalError(kIndexBelowOne); }
+void RaiseOnTheWorker(SearchRunRecord&) { FatalError(kIndexBelowOne); }
 
 void CALLBACK RaiseOnTheUiThread(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
@@ -39,7 +39,7 @@ int RunChildScenario(const char* name) {
   }
   // The program itself, searching the site at the host that follows.
   if (std::strncmp(name, "search-run=", 11) == 0) {
-    searchState.siteHost = name + 11;
+    app.search.siteHost = name + 11;
     return RunProgram(SearchRun);
   }
   return 3;

@@ -136,26 +136,26 @@ struct Observation {
 };
 
 bool WorkerAlive() {
-  return searchState.workerThread && WaitForSingleObject(searchState.workerThread.Get(), 0) == WAIT_TIMEOUT;
+  return app.search.workerThread && WaitForSingleObject(app.search.workerThread.Get(), 0) == WAIT_TIMEOUT;
 }
 
 // The state the controls show, from the values they keep and from their windows.
 Observation Observe() {
   Observation seen;
-  const Text search = mainWindow.搜索_按钮.GetCaption();
-  const Text stop = mainWindow.停止_按钮.GetCaption();
-  const Timer& timer = mainWindow.记时间;
+  const Text search = app.window.搜索_按钮.GetCaption();
+  const Text stop = app.window.停止_按钮.GetCaption();
+  const Timer& timer = app.window.记时间;
   const bool alive = WorkerAlive();
   seen.detail = "search '" + Utf8Of(search) + "' stop '" + Utf8Of(stop) + "' timer " +
                 std::to_string(timer.interval) + (timer.running ? " on" : " off") + " worker " +
                 (alive ? "alive" : "none or finished");
-  if (WindowTextOf(mainWindow.搜索_按钮.handle) != TextToUtf16(search) ||
-      WindowTextOf(mainWindow.停止_按钮.handle) != TextToUtf16(stop)) {
+  if (WindowTextOf(app.window.搜索_按钮.handle) != TextToUtf16(search) ||
+      WindowTextOf(app.window.停止_按钮.handle) != TextToUtf16(stop)) {
     seen.detail += "; a caption shown differs from the one kept";
     return seen;
   }
-  for (HWND control : {mainWindow.搜索_按钮.handle, mainWindow.停止_按钮.handle, mainWindow.全选框.handle,
-                       mainWindow.编辑框1.handle, mainWindow.超级列表框1.handle})
+  for (HWND control : {app.window.搜索_按钮.handle, app.window.停止_按钮.handle, app.window.全选框.handle,
+                       app.window.编辑框1.handle, app.window.超级列表框1.handle})
     if (!IsWindowEnabled(control)) {
       seen.detail += "; a control is disabled";
       return seen;
@@ -175,7 +175,7 @@ Observation Settled() {
   return seen;
 }
 
-ListView& List() { return mainWindow.超级列表框1; }
+ListView& List() { return app.window.超级列表框1; }
 
 // The rows are one run's, numbered 1, 2, 3... (the last one may be unfinished
 // when the run was ended between its cells).
@@ -195,7 +195,7 @@ class ClickStorm : public ::testing::Test {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::printf("click storm seed %u (SEEDSEARCH_STORM_SEED=%u replays it)\n", seed, seed);
     ASSERT_TRUE(site.Start());
-    searchState.siteHost = site.Host();
+    app.search.siteHost = site.Host();
   }
 
   unsigned seed = StormSeed();
@@ -209,22 +209,21 @@ class InProcessStorm : public ClickStorm {
  protected:
   void SetUp() override {
     ClickStorm::SetUp();
-    searchState.workerBody = SearchRun;
-    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+    app.search.workerBody = SearchRun;
+    ASSERT_TRUE(CreateAppWindow(app));
   }
   void TearDown() override {
-    if (Observe().state != State::Idle) SendClick(mainWindow.搜索_按钮.handle);
+    if (Observe().state != State::Idle) SendClick(app.window.搜索_按钮.handle);
     // Ended workers leave at their next check; the lock must outlive them.
     PumpUntil([&] { return CurrentCounters().threads <= baselineThreads; }, 20000);
-    DestroyMainWindow(mainWindow);
-    searchState.resultListLock.reset();
-    searchState.workerThread.Reset();
-    searchState.searchKeyword.clear();
+    ResetAppState();
+    app.search.workerThread.Reset();
+    app.search.searchKeyword.clear();
   }
 
   void Click(HWND control) { SendMessageW(control, BM_CLICK, 0, 0); }
   void Type(const Keyword& keyword) {
-    SetWindowTextW(mainWindow.编辑框1.handle, keyword.text);
+    SetWindowTextW(app.window.编辑框1.handle, keyword.text);
     typed = &keyword;
   }
 
@@ -232,18 +231,18 @@ class InProcessStorm : public ClickStorm {
   // a select-all, so that what is made once exists before the baseline.
   void WarmUp() {
     Type(kKeywords[1]);
-    Click(mainWindow.搜索_按钮.handle);
+    Click(app.window.搜索_按钮.handle);
     ASSERT_TRUE(PumpUntil([] { return Observe().state == State::Idle; }, 30000));
-    Click(mainWindow.全选框.handle);
-    Click(mainWindow.全选框.handle);
+    Click(app.window.全选框.handle);
+    Click(app.window.全选框.handle);
     Type(kKeywords[0]);
-    Click(mainWindow.搜索_按钮.handle);
+    Click(app.window.搜索_按钮.handle);
     PumpMessagesFor(300);
-    Click(mainWindow.停止_按钮.handle);
+    Click(app.window.停止_按钮.handle);
     PumpMessagesFor(100);
-    Click(mainWindow.停止_按钮.handle);
+    Click(app.window.停止_按钮.handle);
     PumpMessagesFor(100);
-    Click(mainWindow.搜索_按钮.handle);
+    Click(app.window.搜索_按钮.handle);
     PumpMessagesFor(3000);  // the ended worker's page comes back and it leaves
     EndWithARunThatEndsByItself();
   }
@@ -252,7 +251,7 @@ class InProcessStorm : public ClickStorm {
   // finished worker's handle and the record of its run.
   void EndWithARunThatEndsByItself() {
     Type(kKeywords[3]);
-    Click(mainWindow.搜索_按钮.handle);
+    Click(app.window.搜索_按钮.handle);
     runUntouched = false;
     ASSERT_TRUE(PumpUntil([] { return Observe().state == State::Idle; }, 10000));
     lastState = State::Outside;
@@ -260,8 +259,8 @@ class InProcessStorm : public ClickStorm {
 
   // The state a click on that control must lead to from `before`.
   static State Expected(HWND control, State before) {
-    if (control == mainWindow.搜索_按钮.handle) return before == State::Idle ? State::Running : State::Idle;
-    if (control == mainWindow.停止_按钮.handle) {
+    if (control == app.window.搜索_按钮.handle) return before == State::Idle ? State::Running : State::Idle;
+    if (control == app.window.停止_按钮.handle) {
       if (before == State::Running) return State::Paused;
       if (before == State::Paused) return State::Running;
     }
@@ -275,11 +274,11 @@ class InProcessStorm : public ClickStorm {
       Type(kKeywords[random() % (sizeof kKeywords / sizeof kKeywords[0])]);
       runUntouched = false;  // the next page is of the new keyword
     } else {
-      HWND control = pick < 7 ? mainWindow.搜索_按钮.handle
-                   : pick < 14 ? mainWindow.停止_按钮.handle
-                               : mainWindow.全选框.handle;
-      watchdog.Beat(control == mainWindow.搜索_按钮.handle ? "a click on 搜索_按钮"
-                    : control == mainWindow.停止_按钮.handle ? "a click on 停止_按钮"
+      HWND control = pick < 7 ? app.window.搜索_按钮.handle
+                   : pick < 14 ? app.window.停止_按钮.handle
+                               : app.window.全选框.handle;
+      watchdog.Beat(control == app.window.搜索_按钮.handle ? "a click on 搜索_按钮"
+                    : control == app.window.停止_按钮.handle ? "a click on 停止_按钮"
                                                              : "a click on 全选框");
       const Observation before = Settled();
       if (!Check(before, "before a click")) return false;
@@ -290,7 +289,7 @@ class InProcessStorm : public ClickStorm {
       EXPECT_EQ(NameOf(after.state), std::string(NameOf(expected)))
           << "a click from " << NameOf(before.state) << "; " << after.detail << " (seed " << seed << ")";
       if (after.state != expected) return false;
-      if (control == mainWindow.全选框.handle && !AllRowsChecked(mainWindow.全选框.checked)) return false;
+      if (control == app.window.全选框.handle && !AllRowsChecked(app.window.全选框.checked)) return false;
       if (before.state == State::Idle && after.state == State::Running) {
         runUntouched = true;
         runKeyword = typed;
@@ -327,7 +326,7 @@ class InProcessStorm : public ClickStorm {
                                                         << " that ended by itself (seed " << seed << ")";
         // Without a match, part 3 keeps the count of the run before.
         if (runKeyword->rows > 0) {
-          EXPECT_EQ(mainWindow.状态条.parts[3].text, "together " + DecimalText(runKeyword->rows) + " results");
+          EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(runKeyword->rows) + " results");
         }
         ++completedRuns;
       }
@@ -348,7 +347,7 @@ class InProcessStorm : public ClickStorm {
   // Back to Idle and every ended worker gone: the counts are at the baseline.
   void EndStormRun(int run) {
     if (Settled().state != State::Idle) {
-      Click(mainWindow.搜索_按钮.handle);
+      Click(app.window.搜索_按钮.handle);
       runUntouched = false;
     }
     ASSERT_TRUE(Check(Settled(), "at the end of a run"));

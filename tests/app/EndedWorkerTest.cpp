@@ -16,22 +16,25 @@ namespace {
 TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   DemoSite site;
   ASSERT_TRUE(site.Start());
-  searchState.siteHost = site.Host();
-  searchState.workerBody = SearchRun;
-  ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
-  ListView& list = mainWindow.超级列表框1;
+  app.search.siteHost = site.Host();
+  app.search.workerBody = SearchRun;
+  ASSERT_TRUE(CreateAppWindow(app));
+  ListView& list = app.window.超级列表框1;
 
   // The earlier run, ended while its thread is held before its first line.
-  WorkerRun* earlier = BeginWorkerRun(mainWindow.window.handle, SearchRun);
+  auto body = [](void* record) { SearchRun(*static_cast<SearchRunRecord*>(record)); };
+  auto release = [](void* record) { delete static_cast<SearchRunRecord*>(record); };
+  WorkerRun* earlier = BeginWorkerRun(app.window.channel, app.window.window.handle, body,
+                                      new SearchRunRecord{&app, "slow", app.search.siteHost}, release);
   HANDLE lateThread = CreateThread(nullptr, 0, WorkerThreadProcedure, earlier, CREATE_SUSPENDED, nullptr);
   ASSERT_NE(lateThread, nullptr);
-  EndCurrentRun();
+  EndCurrentRun(app.window.channel);
 
   // The current run: page 1 of "slow" at once, pages 2 and 3 two seconds late.
-  SetWindowTextW(mainWindow.编辑框1.handle, L"slow");
-  SendClick(mainWindow.搜索_按钮.handle);
+  SetWindowTextW(app.window.编辑框1.handle, L"slow");
+  SendClick(app.window.搜索_按钮.handle);
   HANDLE current = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &current, 0,
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &current, 0,
                               FALSE, DUPLICATE_SAME_ACCESS));
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() == 5; }, 10000));
   ResumeThread(lateThread);
@@ -43,9 +46,7 @@ TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   EXPECT_EQ(list.GetCellText(5, 1), "slow page 2 entry 1.zip");
   CloseHandle(current);
   CloseHandle(lateThread);
-  DestroyMainWindow(mainWindow);
-  searchState.resultListLock.reset();
-  searchState.workerThread.Reset();
+  ResetAppState();
 }
 
 }  // namespace

@@ -26,28 +26,27 @@ class Memory : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(site.Start());
-    searchState.siteHost = site.Host();
-    searchState.workerBody = SearchRun;
-    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+    app.search.siteHost = site.Host();
+    app.search.workerBody = SearchRun;
+    ASSERT_TRUE(CreateAppWindow(app));
   }
   void TearDown() override {
-    DestroyMainWindow(mainWindow);
-    searchState.resultListLock.reset();
-    searchState.workerThread.Reset();
+    ResetAppState();
+    app.search.workerThread.Reset();
   }
   // Searches `keyword` until the run ends by itself; the memory at its end.
   ProcessMemory SearchUntilEnd(const wchar_t* keyword) {
-    SetWindowTextW(mainWindow.编辑框1.handle, keyword);
-    SendClick(mainWindow.搜索_按钮.handle);
+    SetWindowTextW(app.window.编辑框1.handle, keyword);
+    SendClick(app.window.搜索_按钮.handle);
     HANDLE thread = nullptr;
-    DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
+    DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     const DWORD start = GetTickCount();
     EXPECT_TRUE(PumpUntilSignalled(thread, 2400000));
     CloseHandle(thread);
     const ProcessMemory memory = CurrentMemory();
     std::printf("%ls: %d rows in %.1f s; working set %.1f MB, private %.1f MB\n", keyword,
-                mainWindow.超级列表框1.RowCount(), (GetTickCount() - start) / 1000.0, memory.workingSet / kMegabyte,
+                app.window.超级列表框1.RowCount(), (GetTickCount() - start) / 1000.0, memory.workingSet / kMegabyte,
                 memory.privateBytes / kMegabyte);
     return memory;
   }
@@ -72,12 +71,12 @@ TEST_F(Memory, ASearchOfManyRowsStaysWithinTheBoundAndNothingGrowsFromRunToRun) 
   const ProcessMemory emptied0 = SearchUntilEnd(L"no-such-keyword");
 
   const ProcessMemory listed1 = SearchUntilEnd(keyword.c_str());
-  ASSERT_EQ(mainWindow.超级列表框1.RowCount(), rows);
+  ASSERT_EQ(app.window.超级列表框1.RowCount(), rows);
   const ProcessMemory emptied1 = SearchUntilEnd(L"no-such-keyword");  // its start empties the list
-  ASSERT_EQ(mainWindow.超级列表框1.RowCount(), 0);
+  ASSERT_EQ(app.window.超级列表框1.RowCount(), 0);
   if (std::getenv("SEEDSEARCH_MEMORY_ONE_RUN")) return;  // the long search by hand: its figures only
   const ProcessMemory listed2 = SearchUntilEnd(keyword.c_str());
-  ASSERT_EQ(mainWindow.超级列表框1.RowCount(), rows);
+  ASSERT_EQ(app.window.超级列表框1.RowCount(), rows);
   const ProcessMemory emptied2 = SearchUntilEnd(L"no-such-keyword");
 
   std::printf("private bytes: %.1f MB before, %.1f / %.1f MB listed, %.1f / %.1f MB emptied\n",

@@ -6,6 +6,7 @@
 
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/Controls.h"
+#include "app/SearchState.h"
 #include "ui/MainWindow.h"
 
 namespace {

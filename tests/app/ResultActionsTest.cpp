@@ -22,7 +22,7 @@ const std::wstring kPickRows = L"\u8BF7\u9009\u4E2D\u9700\u4E0B\u8F7D\u7684\u5E8
 const std::wstring kNoThunder = L"\u60A8\u8FD8\u6CA1\u6709\u5B89\u88C5\u8FC5\u96F7!";       // 您还没有安装迅雷!
 const std::wstring kNoticeCaption = L"\u63D0\u793A";                                       // 提示
 
-ListView& List() { return mainWindow.超级列表框1; }
+ListView& List() { return app.window.超级列表框1; }
 
 Text AddressOf(int row) { return "magnet:?xt=urn:btih:" + DecimalText(row); }
 
@@ -70,12 +70,11 @@ class ResultActions : public ::testing::Test {
   // COM as the program has it on its UI thread.
   void SetUp() override {
     comInitialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+    ASSERT_TRUE(CreateAppWindow(app));
   }
   void TearDown() override {
-    DestroyMainWindow(mainWindow);
+    ResetAppState();
     if (comInitialised) CoUninitialize();
-    searchState.resultListLock.reset();
   }
   static void AddRows(int count) {
     for (int i = 0; i < count; ++i) {
@@ -91,7 +90,7 @@ class ResultActions : public ::testing::Test {
     ListView_SetItemState(List().handle, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
   bool comInitialised = false;
-  static void Choose(ControlId item) { SendMessageW(mainWindow.window.handle, WM_COMMAND, WPARAM(item), 0); }
+  static void Choose(ControlId item) { SendMessageW(app.window.window.handle, WM_COMMAND, WPARAM(item), 0); }
 };
 
 // The clipboard's bytes in a format, empty when it has none.
@@ -131,18 +130,18 @@ void PutMarkerOnClipboard() {
 }
 
 TEST_F(ResultActions, SelectAllGivesEveryRowTheBoxStateAndDoesNothingOnAnEmptyList) {
-  SetChecked(mainWindow.全选框, true);
-  SendClick(mainWindow.全选框.handle);
+  SetChecked(app.window.全选框, true);
+  SendClick(app.window.全选框.handle);
   EXPECT_EQ(List().RowCount(), 0);
 
   AddRows(5);
   List().SetRowCheck(1, 1);
   List().SetRowCheck(3, 1);
-  SendClick(mainWindow.全选框.handle);
+  SendClick(app.window.全选框.handle);
   for (int row = 0; row < 5; ++row) EXPECT_EQ(List().GetRowCheck(row), 1) << row;
-  SetChecked(mainWindow.全选框, false);
+  SetChecked(app.window.全选框, false);
   List().SetRowCheck(2, 0);
-  SendClick(mainWindow.全选框.handle);
+  SendClick(app.window.全选框.handle);
   for (int row = 0; row < 5; ++row) EXPECT_EQ(List().GetRowCheck(row), 0) << row;
 }
 
@@ -158,7 +157,7 @@ TEST_F(ResultActions, CopyPutsTheSelectedAddressExactlyAsAnsiAndUnicodeText) {
 }
 
 TEST_F(ResultActions, CopyWithManyRowsPutsEveryAddressFromTheLastRowUpAndAnEmptyListChangesNothing) {
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   PutMarkerOnClipboard();
   Choose(ControlId::复制下载地址);
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), "marker");
@@ -180,7 +179,7 @@ TEST_F(ResultActions, CopyWithoutSelectionLeavesTheClipboardAlone) {
 
 TEST_F(ResultActions, DownloadWithNoCheckedRowAsksForRows) {
   AddRows(4);
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   NoticeCloser closer;
   Choose(ControlId::下载种子);
   ASSERT_EQ(closer.notices.size(), 1u);
@@ -190,7 +189,7 @@ TEST_F(ResultActions, DownloadWithNoCheckedRowAsksForRows) {
 TEST_F(ResultActions, DownloadWithoutThunderSaysSoOncePerCheckedRowAtLeast100msApart) {
   AddRows(10);
   for (int row : {1, 4, 8}) List().SetRowCheck(row, 1);
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   NoticeCloser closer;
   Choose(ControlId::下载种子);
   ASSERT_EQ(closer.notices.size(), 3u);
@@ -265,7 +264,7 @@ struct MenuDriver {
     KillTimer(nullptr, timer);
     seen = true;
     GetWindowRect(popup, &shownAt);
-    for (WPARAM key : keys) PostMessageW(mainWindow.window.handle, WM_KEYDOWN, key, 0);
+    for (WPARAM key : keys) PostMessageW(app.window.window.handle, WM_KEYDOWN, key, 0);
   }
   // Keys that did not close the menu must not hang the test.
   static void CALLBACK ForceClose(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -292,7 +291,7 @@ struct MenuDriver {
       return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
     }, 1000);
     PumpMessagesFor(100);
-    SetForegroundWindow(mainWindow.window.handle);
+    SetForegroundWindow(app.window.window.handle);
     UINT_PTR driver = SetTimer(nullptr, 0, 30, Drive);
     UINT_PTR fallback = SetTimer(nullptr, 0, 3000, ForceClose);
     PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
@@ -345,7 +344,7 @@ TEST_F(ResultActions, ARightClickBelowTheLastRowOpensTheMenuThereAndItsItemsAreC
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), "marker");
 
   // With many rows the same choice copies every address.
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_RETURN}));
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(1) + "\r\n" + AddressOf(0) + "\r\n");
 
@@ -362,7 +361,7 @@ TEST_F(ResultActions, EscapeClosesTheMenuWithoutRunningAHandler) {
   ThunderAgentRegistration thunder;
   AddRows(3);
   List().SetRowCheck(2, 1);
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   RECT rowRect;
   ASSERT_TRUE(ListView_GetItemRect(List().handle, 0, &rowRect, LVIR_BOUNDS));
   const POINT onARow = {rowRect.left + 20, (rowRect.top + rowRect.bottom) / 2};
@@ -387,11 +386,11 @@ TEST_F(ResultActions, DownloadHandsCheckedRowsToThunderFromTheBottomUpWhileTheWi
   ThunderAgentRegistration thunder;
   AddRows(10);
   for (int row : {1, 4, 8}) List().SetRowCheck(row, 1);
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   int answersBefore = 0;
   int answersAfter = 0;
   {
-    ResponsivenessProbe probe(mainWindow.window.handle);
+    ResponsivenessProbe probe(app.window.window.handle);
     PumpUntil([&] { return probe.answers > 0; });
     answersBefore = probe.answers;
     Choose(ControlId::下载种子);
@@ -427,7 +426,7 @@ TEST_F(ResultActions, DownloadUncheckedHandsOnlyTheSelectedRowToThunder) {
 TEST_F(ResultActions, DownloadWithNoCheckedRowHandsNothingToThunder) {
   ThunderAgentRegistration thunder;
   AddRows(3);
-  SetChecked(mainWindow.循环执行, true);
+  SetChecked(app.window.循环执行, true);
   NoticeCloser closer;
   Choose(ControlId::下载种子);
   EXPECT_EQ(closer.notices.size(), 1u);

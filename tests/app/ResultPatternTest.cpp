@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "text/CodePage936.h"
 #include "web/DecodePageText.h"
@@ -26,25 +27,41 @@ Text Entry(TextView name, TextView size, TextView magnet) {
          Text(magnet) + "\" class=\"download\">下载</a></li>\n";
 }
 
+// Every entry's file name, size and address, as ReadResultEntries hands them on.
+std::vector<TextList> EntriesOf(const RegexObject& regex) {
+  std::vector<TextList> entries;
+  auto take = [](void* context, const Text* groups) {
+    static_cast<std::vector<TextList>*>(context)->push_back({groups[0], groups[1], groups[2]});
+    return true;
+  };
+  EXPECT_TRUE(ReadResultEntries(regex, take, &entries));
+  return entries;
+}
+
 TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
   RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") + "</ul>"));
-  ASSERT_EQ(regex.MatchCount(), 1);
-  const ResultRow row = BuildResultRow(regex, 1, 7, ResultSizeText(regex, 1));
-  EXPECT_EQ(row.number, "7");
-  EXPECT_EQ(row.fileName, "<a href=\"/hash/1.html\"><b>ubuntu</b> ");  // markup kept raw
-  EXPECT_EQ(row.sizeText, "1.2 GB");
-  EXPECT_EQ(row.downloadAddress, "magnet:?xt=urn:btih:AB");
+  ASSERT_TRUE(MatchResultEntries(regex, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") +
+                                            Entry("中 ", "", "magnet:?xt=urn:btih:CD") + "</ul>"));
+  ASSERT_EQ(regex.MatchCount(), 2);
+  const std::vector<TextList> entries = EntriesOf(regex);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], (TextList{"<a href=\"/hash/1.html\"><b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB"}));
+  EXPECT_EQ(entries[1], (TextList{"<a href=\"/hash/1.html\">中 ", "", "magnet:?xt=urn:btih:CD"}));
+}
+
+TEST(ResultPattern, EveryEntryOfALongPageIsReadInOrder) {
+  Text page;
+  for (int entry = 0; entry < 150; ++entry) page += Entry(DecimalText(entry) + " ", "1 GB", "magnet:?" + DecimalText(entry));
+  RegexObject regex;
+  ASSERT_TRUE(MatchResultEntries(regex, page));
+  const std::vector<TextList> entries = EntriesOf(regex);
+  ASSERT_EQ(entries.size(), 150u);  // more than one call's worth of matches
+  for (int entry = 0; entry < 150; ++entry) EXPECT_EQ(entries[size_t(entry)][2], "magnet:?" + DecimalText(entry));
 }
 
 TEST(ResultPattern, QuestionMarksLeaveTheSizeOnly) {
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, Entry("what? ", "?1.5 <i>GB</i>??", "magnet:?xt=urn:btih:CD")));
-  ASSERT_EQ(regex.MatchCount(), 1);
-  const ResultRow row = BuildResultRow(regex, 1, 1, ResultSizeText(regex, 1));
-  EXPECT_EQ(row.sizeText, "1.5 <i>GB</i>");
-  EXPECT_EQ(row.fileName, "<a href=\"/hash/1.html\">what? ");
-  EXPECT_EQ(row.downloadAddress, "magnet:?xt=urn:btih:CD");
+  EXPECT_EQ(ResultSizeText("?1.5 <i>GB</i>??"), "1.5 <i>GB</i>");
+  EXPECT_EQ(ResultSizeText("\xD6\xD0?"), "\xD6\xD0");  // 中
 }
 
 TEST(ResultPattern, AnEntryWithTheWrongLinesIsSkippedAndItsNeighboursMatch) {
@@ -73,7 +90,7 @@ TEST(ResultPattern, TagsInCapitalsMatch) {
   RegexObject regex;
   ASSERT_TRUE(MatchResultEntries(regex, capitals));
   ASSERT_EQ(regex.MatchCount(), 1);
-  EXPECT_EQ(ResultSizeText(regex, 1), "5 GB");
+  EXPECT_EQ(regex.SubMatchText(1, 2), "5 GB");
   EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:05");
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/ProgramStart.h"
 #include "app/SearchControls.h"
+#include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
@@ -19,58 +20,56 @@ const Text kStop = "\xCD\xA3\xD6\xB9";    // 停止
 const Text kGoOn = "\xBC\xCC\xD0\xF8";    // 继续
 const Text kChinese = "\xD6\xD0\xCE\xC4";  // 中文
 
-ListView& List() { return mainWindow.超级列表框1; }
-const Text& PartText(int index) { return mainWindow.状态条.parts[index].text; }
+ListView& List() { return app.window.超级列表框1; }
+const Text& PartText(int index) { return app.window.状态条.parts[index].text; }
 
 // Lists a numbered row and its count every few milliseconds until ended.
-void ListUntilEnded() {
+void ListUntilEnded(SearchRunRecord&) {
   while (WorkerShouldGoOn()) {
     int row = List().AppendRow();
     List().SetCellText(row, 0, DecimalText(row + 1));
-    mainWindow.状态条.SetPartText(3, "together " + DecimalText(row + 1) + " results");
+    app.window.状态条.SetPartText(3, "together " + DecimalText(row + 1) + " results");
     Sleep(5);
   }
 }
 
 // A run that ends by itself after three rows, as at a page without entries.
-void ListThreeRowsAndEnd() {
+void ListThreeRowsAndEnd(SearchRunRecord& run) {
   for (int row = 0; row < 3 && WorkerShouldGoOn(); ++row) List().SetCellText(List().AppendRow(), 0, "x");
-  mainWindow.搜索_按钮.SetCaption(kStart);
-  mainWindow.记时间.SetInterval(0);
+  FinishSearchRun(run);
 }
 
 class SearchControls : public ::testing::Test {
  protected:
   void SetUp() override {
-    searchState.workerBody = ListUntilEnded;
-    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+    app.search.workerBody = ListUntilEnded;
+    ASSERT_TRUE(CreateAppWindow(app));
   }
   void TearDown() override {
     HANDLE thread = WorkerThreadCopy();
-    EndWorker();
+    EndWorker(app);
     if (thread) {
       EXPECT_TRUE(PumpUntilSignalled(thread));
       CloseHandle(thread);
     }
-    DestroyMainWindow(mainWindow);
-    searchState.resultListLock.reset();
-    searchState.elapsedSeconds = 0;
-    searchState.searchKeyword.clear();
+    ResetAppState();
+    app.search.elapsedSeconds = 0;
+    app.search.searchKeyword.clear();
   }
   static HANDLE WorkerThreadCopy() {
     HANDLE copy = nullptr;
-    if (searchState.workerThread)
-      DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &copy, 0, FALSE,
+    if (app.search.workerThread)
+      DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &copy, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
     return copy;
   }
-  static void ClickSearch() { SendClick(mainWindow.搜索_按钮.handle); }
-  static void ClickStop() { SendClick(mainWindow.停止_按钮.handle); }
+  static void ClickSearch() { SendClick(app.window.搜索_按钮.handle); }
+  static void ClickStop() { SendClick(app.window.停止_按钮.handle); }
   static void ExpectState(const Text& search, const Text& stop, int interval) {
-    EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), search);
-    EXPECT_EQ(mainWindow.停止_按钮.GetCaption(), stop);
-    EXPECT_EQ(mainWindow.记时间.interval, interval);
-    EXPECT_EQ(mainWindow.记时间.running, interval > 0);
+    EXPECT_EQ(app.window.搜索_按钮.GetCaption(), search);
+    EXPECT_EQ(app.window.停止_按钮.GetCaption(), stop);
+    EXPECT_EQ(app.window.记时间.interval, interval);
+    EXPECT_EQ(app.window.记时间.running, interval > 0);
   }
   static bool RowsReach(int count) {
     return PumpUntil([&] { return List().RowCount() >= count; });
@@ -85,23 +84,22 @@ class SearchControls : public ::testing::Test {
   }
 };
 
-TEST_F(SearchControls, CreationSetsTheTitleAndTheLock) {
-  EXPECT_EQ(mainWindow.window.title, "SeedSearch \xD6\xD6\xD7\xD3\xCB\xD1\xCB\xF7");  // 种子搜索
-  EXPECT_TRUE(searchState.resultListLock.has_value());
+TEST_F(SearchControls, CreationSetsTheTitle) {
+  EXPECT_EQ(app.window.window.title, "SeedSearch \xD6\xD6\xD7\xD3\xCB\xD1\xCB\xF7");  // 种子搜索
   ExpectState(kStart, kStop, 0);
 }
 
 TEST_F(SearchControls, IdleSearchClickEmptiesTheListTakesTheKeywordAndStartsAWorker) {
   ASSERT_EQ(List().AppendRow(), 0);
-  mainWindow.状态条.SetPartText(3, "together 7 results");
-  SetWindowTextW(mainWindow.编辑框1.handle, L"\u4E2D\u6587");  // 中文
-  searchState.elapsedSeconds = 9;
+  app.window.状态条.SetPartText(3, "together 7 results");
+  SetWindowTextW(app.window.编辑框1.handle, L"\u4E2D\u6587");  // 中文
+  app.search.elapsedSeconds = 9;
   ClickSearch();
   ExpectState(kClose, kStop, 1000);
   EXPECT_EQ(List().RowCount(), 0);
-  EXPECT_EQ(searchState.searchKeyword, kChinese);
-  EXPECT_EQ(searchState.elapsedSeconds, 0);
-  EXPECT_TRUE(searchState.workerThread);
+  EXPECT_EQ(app.search.searchKeyword, kChinese);
+  EXPECT_EQ(app.search.elapsedSeconds, 0);
+  EXPECT_TRUE(app.search.workerThread);
   EXPECT_EQ(PartText(3), "together 7 results");  // until the new run counts its first row
   ASSERT_TRUE(RowsReach(3));
   EXPECT_EQ(List().GetCellText(0, 0), "1");
@@ -114,7 +112,7 @@ TEST_F(SearchControls, RunningSearchClickEndsTheRunAndKeepsItsRows) {
   ClickSearch();
   ExpectState(kStart, kStop, 0);
   EXPECT_GE(List().RowCount(), 3);
-  EXPECT_EQ(searchState.elapsedSeconds, 0);
+  EXPECT_EQ(app.search.elapsedSeconds, 0);
   ExpectNoMoreRows();
   EXPECT_TRUE(PumpUntilSignalled(thread));
   CloseHandle(thread);
@@ -152,12 +150,12 @@ TEST_F(SearchControls, PausedSearchClickEndsThePausedRunKeepsItsRowsAndResetsThe
 TEST_F(SearchControls, IdleStopClickChangesNothing) {
   ClickStop();
   ExpectState(kStart, kStop, 0);
-  EXPECT_FALSE(searchState.workerThread);
-  EXPECT_EQ(WindowTextOf(mainWindow.停止_按钮.handle), L"\u505C\u6B62");  // 停止
+  EXPECT_FALSE(app.search.workerThread);
+  EXPECT_EQ(WindowTextOf(app.window.停止_按钮.handle), L"\u505C\u6B62");  // 停止
 }
 
 TEST_F(SearchControls, ARunThatEndsByItselfReturnsToIdle) {
-  searchState.workerBody = ListThreeRowsAndEnd;
+  app.search.workerBody = ListThreeRowsAndEnd;
   ClickSearch();
   HANDLE thread = WorkerThreadCopy();
   ASSERT_TRUE(PumpUntilSignalled(thread));  // its last operations done
@@ -165,7 +163,7 @@ TEST_F(SearchControls, ARunThatEndsByItselfReturnsToIdle) {
   ExpectState(kStart, kStop, 0);
   EXPECT_EQ(List().RowCount(), 3);
   // And a new search starts from there with an empty list.
-  searchState.workerBody = ListUntilEnded;
+  app.search.workerBody = ListUntilEnded;
   ClickSearch();
   ExpectState(kClose, kStop, 1000);
   EXPECT_EQ(List().RowCount(), 0);
@@ -173,29 +171,29 @@ TEST_F(SearchControls, ARunThatEndsByItselfReturnsToIdle) {
 
 TEST_F(SearchControls, EachTickShowsTheElapsedSeconds) {
   ClickSearch();
-  SendMessageW(mainWindow.window.handle, WM_TIMER, 1000, 0);
-  SendMessageW(mainWindow.window.handle, WM_TIMER, 1000, 0);
-  EXPECT_EQ(searchState.elapsedSeconds, 2);
+  SendMessageW(app.window.window.handle, WM_TIMER, 1000, 0);
+  SendMessageW(app.window.window.handle, WM_TIMER, 1000, 0);
+  EXPECT_EQ(app.search.elapsedSeconds, 2);
   EXPECT_EQ(PartText(2), "It took 2 when");
   wchar_t shown[64] = {};
-  SendMessageW(mainWindow.状态条.handle, SB_GETTEXTW, 2, reinterpret_cast<LPARAM>(shown));
+  SendMessageW(app.window.状态条.handle, SB_GETTEXTW, 2, reinterpret_cast<LPARAM>(shown));
   EXPECT_STREQ(shown, L"It took 2 when");
   // A stop resets the count but the text keeps the last value until the next tick.
   ClickSearch();
-  EXPECT_EQ(searchState.elapsedSeconds, 0);
+  EXPECT_EQ(app.search.elapsedSeconds, 0);
   EXPECT_EQ(PartText(2), "It took 2 when");
 }
 
 TEST_F(SearchControls, PausedTimeIsNotCounted) {
   ClickSearch();
-  ASSERT_TRUE(PumpUntil([] { return searchState.elapsedSeconds >= 1; }, 3000));
+  ASSERT_TRUE(PumpUntil([] { return app.search.elapsedSeconds >= 1; }, 3000));
   ClickStop();
-  int counted = searchState.elapsedSeconds;
+  int counted = app.search.elapsedSeconds;
   PumpMessagesFor(1500);
-  EXPECT_EQ(searchState.elapsedSeconds, counted);
+  EXPECT_EQ(app.search.elapsedSeconds, counted);
   EXPECT_EQ(PartText(2), "It took " + DecimalText(counted) + " when");
   ClickStop();
-  ASSERT_TRUE(PumpUntil([&] { return searchState.elapsedSeconds == counted + 1; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return app.search.elapsedSeconds == counted + 1; }, 3000));
   EXPECT_EQ(PartText(2), "It took " + DecimalText(counted + 1) + " when");
 }
 

@@ -13,23 +13,23 @@ namespace {
 constexpr char kSlowPage2[] = "/ma/slow/time-2.html";
 
 void ExpectIdle() {
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "开始");
-  EXPECT_EQ(mainWindow.停止_按钮.GetCaption(), "停止");
-  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
+  EXPECT_EQ(app.window.停止_按钮.GetCaption(), "停止");
+  EXPECT_EQ(app.window.记时间.interval, 0);
 }
 
 TEST_F(SearchRunTest, EditingTheKeywordMidRunChangesOnlyTheLaterPages) {
   StartSearch(L"slow");
   KernelHandle worker = CurrentWorker();
   ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
-  SetWindowTextW(mainWindow.编辑框1.handle, L"ubuntu");
+  SetWindowTextW(app.window.编辑框1.handle, L"ubuntu");
   ASSERT_TRUE(PumpUntilEnded(worker));
 
   TextList rows = RowRange(site.Rows("slow"), 0, 10);  // pages 1 and 2, asked for before the edit
   const TextList ubuntu = site.Rows("ubuntu");
   rows.insert(rows.end(), ubuntu.begin() + 24, ubuntu.end());  // page 3 of 12
   ExpectListed(rows);
-  EXPECT_EQ(searchState.searchKeyword, "slow");
+  EXPECT_EQ(app.search.searchKeyword, "slow");
   EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/slow/time-1.html", kSlowPage2, "/ma/ubuntu/time-3.html",
                                              "/ma/ubuntu/time-4.html"}));
 }
@@ -38,10 +38,10 @@ TEST_F(SearchRunTest, APauseDuringASlowPageHoldsTheRunUntilResumed) {
   StartSearch(L"slow");
   KernelHandle worker = CurrentWorker();
   ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
-  SendClick(mainWindow.停止_按钮.handle);
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "关闭");
-  EXPECT_EQ(mainWindow.停止_按钮.GetCaption(), "继续");
-  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  SendClick(app.window.停止_按钮.handle);
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "关闭");
+  EXPECT_EQ(app.window.停止_按钮.GetCaption(), "继续");
+  EXPECT_EQ(app.window.记时间.interval, 0);
 
   // Long enough for the slow page to have been answered: a run that went on
   // would have listed it and asked for page 3 by now.
@@ -51,10 +51,10 @@ TEST_F(SearchRunTest, APauseDuringASlowPageHoldsTheRunUntilResumed) {
   EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/slow/time-1.html", kSlowPage2}));
   EXPECT_EQ(WaitForSingleObject(worker.Get(), 0), DWORD(WAIT_TIMEOUT));
 
-  SendClick(mainWindow.停止_按钮.handle);
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "关闭");
-  EXPECT_EQ(mainWindow.停止_按钮.GetCaption(), "停止");
-  EXPECT_EQ(mainWindow.记时间.interval, 1000);
+  SendClick(app.window.停止_按钮.handle);
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "关闭");
+  EXPECT_EQ(app.window.停止_按钮.GetCaption(), "停止");
+  EXPECT_EQ(app.window.记时间.interval, 1000);
   ASSERT_TRUE(PumpUntilEnded(worker));
   ExpectListed(rows);
   ExpectIdle();
@@ -66,7 +66,7 @@ TEST_F(SearchRunTest, AStopMidRunKeepsTheRowsAndRequestsNothingMore) {
   StartSearch(L"slow");
   KernelHandle worker = CurrentWorker();
   ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
-  SendClick(mainWindow.搜索_按钮.handle);
+  SendClick(app.window.搜索_按钮.handle);
   ExpectIdle();
   ASSERT_TRUE(PumpUntilEnded(worker));  // once page 2 has been answered
 
@@ -79,8 +79,8 @@ TEST_F(SearchRunTest, AStopWhilePausedEndsTheHeldRunWithItsRows) {
   StartSearch(L"slow");
   KernelHandle worker = CurrentWorker();
   ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
-  SendClick(mainWindow.停止_按钮.handle);
-  SendClick(mainWindow.搜索_按钮.handle);
+  SendClick(app.window.停止_按钮.handle);
+  SendClick(app.window.搜索_按钮.handle);
   ExpectIdle();
   ASSERT_TRUE(PumpUntilEnded(worker));
 
@@ -94,7 +94,7 @@ TEST_F(SearchRunTest, AStopRightAfterTheStartRequestsNothing) {
   // read 编辑框1 for its first page.
   StartSearch(L"ubuntu");
   KernelHandle worker = CurrentWorker();
-  SendClick(mainWindow.搜索_按钮.handle);
+  SendClick(app.window.搜索_按钮.handle);
   ASSERT_TRUE(PumpUntilEnded(worker));
 
   ExpectListed({});
@@ -106,8 +106,8 @@ TEST_F(SearchRunTest, ANewStartWhileTheLastRunFetchesASlowPageListsOnlyTheNewRun
   StartSearch(L"slow");
   KernelHandle oldWorker = CurrentWorker();
   ASSERT_TRUE(PumpUntilRequested(kSlowPage2));
-  SendClick(mainWindow.搜索_按钮.handle);  // stop
-  SendClick(mainWindow.搜索_按钮.handle);  // and start again, same keyword
+  SendClick(app.window.搜索_按钮.handle);  // stop
+  SendClick(app.window.搜索_按钮.handle);  // and start again, same keyword
   KernelHandle newWorker = CurrentWorker();
   // The old run's slow page is answered while the new run waits for its own.
   ASSERT_TRUE(PumpUntilEnded(oldWorker));

@@ -31,20 +31,19 @@ class SearchRunFault : public testing::TestWithParam<FaultCase> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(site.StartFaultSite(true));
-    searchState.siteHost = site.Host();
-    searchState.workerBody = SearchRun;
-    ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+    app.search.siteHost = site.Host();
+    app.search.workerBody = SearchRun;
+    ASSERT_TRUE(CreateAppWindow(app));
   }
   void TearDown() override {
-    DestroyMainWindow(mainWindow);
-    searchState.resultListLock.reset();
+    ResetAppState();
   }
   // Searches for `keyword`; false when the worker had not ended within the bound.
   bool SearchUntilEnd(const Text& keyword, int mostMilliseconds) {
-    SetWindowTextW(mainWindow.编辑框1.handle, TextToUtf16(keyword).c_str());
-    SendClick(mainWindow.搜索_按钮.handle);
+    SetWindowTextW(app.window.编辑框1.handle, TextToUtf16(keyword).c_str());
+    SendClick(app.window.搜索_按钮.handle);
     HANDLE thread = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
+    if (!DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
       return false;
     const bool ended = PumpUntilSignalled(thread, mostMilliseconds);
@@ -90,7 +89,7 @@ TEST_P(SearchRunFault, ListsWhatArrivedAndGoesOnOrEndsQuietly) {
   ASSERT_TRUE(SearchUntilEnd(fault.fault, fault.mostRunMilliseconds)) << "the run did not end";
 
   const std::vector<SiteRow> expected = ExpectedRows(fault);
-  ListView& list = mainWindow.超级列表框1;
+  ListView& list = app.window.超级列表框1;
   ASSERT_EQ(list.RowCount(), int(expected.size()));
   for (int row = 0; row < int(expected.size()); ++row) {
     ASSERT_EQ(list.GetCellText(row, 0), DecimalText(row + 1));
@@ -98,9 +97,9 @@ TEST_P(SearchRunFault, ListsWhatArrivedAndGoesOnOrEndsQuietly) {
     ASSERT_EQ(list.GetCellText(row, 2), expected[row].sizeText) << row;
     ASSERT_EQ(list.GetCellText(row, 3), expected[row].downloadAddress) << row;
   }
-  EXPECT_EQ(mainWindow.状态条.parts[3].text, "together " + DecimalText(int(expected.size())) + " results");
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "开始");
-  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(expected.size())) + " results");
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
+  EXPECT_EQ(app.window.记时间.interval, 0);
 
   const Text log = FaultSiteLog(site);
   EXPECT_EQ(log.rfind(FaultPagePath(fault.fault, 1) + "\n" + FaultPagePath(fault.fault, 2) + "\n", 0), 0u) << log;

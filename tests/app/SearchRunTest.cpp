@@ -14,8 +14,8 @@ TEST_F(SearchRunTest, ListsEveryEntryInPageOrderAndEndsOnTheFirstEmptyPage) {
   ASSERT_EQ(rows.size(), 36u);  // 3 pages of 12
   ExpectListed(rows);
 
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "开始");
-  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
+  EXPECT_EQ(app.window.记时间.interval, 0);
   EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/ubuntu/time-1.html", "/ma/ubuntu/time-2.html",
                                              "/ma/ubuntu/time-3.html", "/ma/ubuntu/time-4.html"}));
 }
@@ -24,13 +24,13 @@ TEST_F(SearchRunTest, TheExactFilterKeepsOnlyNamesHoldingTheKeywordAsTypedWhileC
   const TextList rows = site.Rows("linux");
   ASSERT_EQ(rows.size(), 20u);  // 2 pages of 10
 
-  SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(app.window.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
   SearchUntilEnd(L"linux");
   const TextList kept = RowsWhoseName(rows, [](const Text& name) { return FindText(name, "linux") != -1; });
   EXPECT_EQ(kept.size(), 8u);  // 4 a page
   ExpectListed(kept);
 
-  SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(app.window.精确框.handle, BM_SETCHECK, BST_UNCHECKED, 0);
   SearchUntilEnd(L"linux");
   ExpectListed(rows);
 }
@@ -38,7 +38,7 @@ TEST_F(SearchRunTest, TheExactFilterKeepsOnlyNamesHoldingTheKeywordAsTypedWhileC
 TEST_F(SearchRunTest, AnEmptyKeywordSearchesAnEmptySegmentAndTheFilterKeepsEveryNamedEntry) {
   const TextList rows = site.Rows("");
   ASSERT_EQ(rows.size(), 4u);
-  SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(app.window.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
   SearchUntilEnd(L"");
   const TextList named = RowsWhoseName(rows, [](const Text& name) { return !name.empty(); });
   EXPECT_EQ(named.size(), 3u);  // the empty name holds no keyword, not even an empty one
@@ -77,9 +77,9 @@ TEST_F(SearchRunTest, ACharsetDeclaredBeyondTheFirstKilobyteIsNotSeen) {
 TEST_F(SearchRunTest, AFailedFetchEndsTheRunQuietlyWithTheRowsSoFar) {
   SearchUntilEnd(L"broken");
   ExpectListed(RowRange(site.Rows("broken"), 0, 5));  // page 1; page 2 gets no answer
-  EXPECT_EQ(mainWindow.搜索_按钮.GetCaption(), "开始");
-  EXPECT_EQ(mainWindow.停止_按钮.GetCaption(), "停止");
-  EXPECT_EQ(mainWindow.记时间.interval, 0);
+  EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
+  EXPECT_EQ(app.window.停止_按钮.GetCaption(), "停止");
+  EXPECT_EQ(app.window.记时间.interval, 0);
   EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/broken/time-1.html", "/ma/broken/time-2.html"}));
 }
 

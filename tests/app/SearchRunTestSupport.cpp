@@ -17,24 +17,23 @@ constexpr int kRunLimitMilliseconds = 60000;
 
 void SearchRunTest::SetUp() {
   ASSERT_TRUE(site.Start(kSlowDelaySeconds));
-  searchState.siteHost = site.Host();
-  searchState.workerBody = SearchRun;
-  ASSERT_TRUE(CreateMainWindow(mainWindow, MainWindowEventTable()));
+  app.search.siteHost = site.Host();
+  app.search.workerBody = SearchRun;
+  ASSERT_TRUE(CreateAppWindow(app));
 }
 
 void SearchRunTest::TearDown() {
-  DestroyMainWindow(mainWindow);
-  searchState.resultListLock.reset();
+  ResetAppState();
 }
 
 void SearchRunTest::StartSearch(const wchar_t* keyword) {
-  SetWindowTextW(mainWindow.编辑框1.handle, keyword);
-  SendClick(mainWindow.搜索_按钮.handle);
+  SetWindowTextW(app.window.编辑框1.handle, keyword);
+  SendClick(app.window.搜索_按钮.handle);
 }
 
 KernelHandle SearchRunTest::CurrentWorker() {
   HANDLE thread = nullptr;
-  EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), searchState.workerThread.Get(), GetCurrentProcess(), &thread, 0,
+  EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0,
                               FALSE, DUPLICATE_SAME_ACCESS));
   return KernelHandle(thread);
 }
@@ -59,7 +58,7 @@ bool SearchRunTest::PumpUntilRequested(const Text& path) {
 }
 
 void SearchRunTest::ExpectListed(const TextList& rows) {
-  ListView& list = mainWindow.超级列表框1;
+  ListView& list = app.window.超级列表框1;
   EXPECT_EQ(list.RowCount(), int(rows.size()));
   for (int row = 0; row < int(rows.size()); ++row) {
     const TextList cells = SplitText(rows[size_t(row)], "\t");
@@ -69,7 +68,7 @@ void SearchRunTest::ExpectListed(const TextList& rows) {
     EXPECT_EQ(list.GetCellText(row, 2), cells[1]) << row;
     EXPECT_EQ(list.GetCellText(row, 3), cells[2]) << row;
   }
-  EXPECT_EQ(mainWindow.状态条.parts[3].text, "together " + DecimalText(int(rows.size())) + " results");
+  EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(rows.size())) + " results");
 }
 
 TextList RowsWhoseName(const TextList& rows, bool (*keep)(const Text& name)) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/ui/TestWindow.h"
 #include "ui/MainWindow.h"
 
 namespace {

@@ -7,18 +7,19 @@
 #include <string>
 
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/ui/TestWindow.h"
 #include "ui/MainWindow.h"
 
 namespace {
 
 std::string calls;  // one letter per handler call, in order
-void OnSearch() { calls += 's'; }
-void OnSelectAll() { calls += 'a'; }
-void OnTick() { calls += 't'; }
-void OnRightClick() { calls += 'r'; }
-void OnCopy() { calls += 'c'; }
-void OnDownload() { calls += 'd'; }
-void OnClose() {
+void OnSearch(void*) { calls += 's'; }
+void OnSelectAll(void*) { calls += 'a'; }
+void OnTick(void*) { calls += 't'; }
+void OnRightClick(void*) { calls += 'r'; }
+void OnCopy(void*) { calls += 'c'; }
+void OnDownload(void*) { calls += 'd'; }
+void OnClose(void*) {
   calls += 'x';
   // A handler that dispatches messages: none of them reaches a handler now.
   SendClick(mainWindow.搜索_按钮.handle);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/ui/TestWindow.h"
 #include "ui/MainWindow.h"
 
 namespace {
@@ -12,7 +13,7 @@ namespace {
 bool visibleWhenCreated = true;
 bool controlsExistedWhenCreated = false;
 
-void RecordCreation() {
+void RecordCreation(void*) {
   visibleWhenCreated = IsWindowVisible(mainWindow.window.handle);
   controlsExistedWhenCreated = mainWindow.超级列表框1.handle && mainWindow.状态条.handle && mainWindow.编辑框1.handle;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/ui/TestWindow.h"
 #include "ui/MainWindow.h"
 #include "system/WindowMessages.h"
 #include "ui/WorkerChannel.h"
@@ -26,7 +27,7 @@ struct Seen {
 };
 Seen seen;
 
-void ReadAndWriteOnce() {
+void ReadAndWriteOnce(void*) {
   seen.editText = mainWindow.编辑框1.GetText();
   mainWindow.搜索_按钮.SetCaption(kClose);
   seen.caption = mainWindow.搜索_按钮.GetCaption();
@@ -40,7 +41,7 @@ void ReadAndWriteOnce() {
 }
 
 // Appends rows with no gate of its own: it stops only when a row is refused.
-void AppendUntilRefused() {
+void AppendUntilRefused(void*) {
   while (mainWindow.超级列表框1.AppendRow() >= 0) Sleep(1);
   seen.rowCount = mainWindow.超级列表框1.RowCount();
   seen.editText = mainWindow.编辑框1.GetText();
@@ -49,7 +50,7 @@ void AppendUntilRefused() {
 }
 
 // Touches no control: only the gate.
-void PassTheGate() {
+void PassTheGate(void*) {
   while (WorkerShouldGoOn()) {
     InterlockedIncrement(&seen.gatePasses);
     Sleep(1);
@@ -73,7 +74,7 @@ void NoteOperationMessage(void*) { operationRanUnder.push_back(operationMessages
 constexpr int kQuickOperations = 2000;
 
 // Operations that cost the UI thread nothing, one straight after the other.
-void QuickOperations() {
+void QuickOperations(void*) {
   for (int each = 0; each < kQuickOperations; ++each)
     if (!RunForWorker(NoteOperationMessage, nullptr)) return;
 }
@@ -85,7 +86,7 @@ class WorkerChannel : public ::testing::Test {
     ASSERT_TRUE(CreateMainWindow(mainWindow, {}));
   }
   void TearDown() override {
-    EndCurrentRun();
+    EndCurrentRun(mainWindow.channel);
     if (thread) {
       EXPECT_TRUE(PumpUntilSignalled(thread, 5000));
       CloseHandle(thread);
@@ -93,7 +94,7 @@ class WorkerChannel : public ::testing::Test {
     DestroyMainWindow(mainWindow);
   }
   void Start(WorkerBody body) {
-    WorkerRun* run = BeginWorkerRun(mainWindow.window.handle, body);
+    WorkerRun* run = BeginWorkerRun(mainWindow.channel, mainWindow.window.handle, body, nullptr, nullptr);
     thread = CreateThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
     ASSERT_NE(thread, nullptr);
   }
@@ -131,12 +132,12 @@ TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
   ListView& list = mainWindow.超级列表框1;
   Start(AppendUntilRefused);
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 5; }));
-  PauseCurrentRun();
+  PauseCurrentRun(mainWindow.channel);
   int rows = list.RowCount();
   PumpMessagesFor(300);
   EXPECT_EQ(list.RowCount(), rows);
   EXPECT_FALSE(Finished());
-  ResumeCurrentRun();
+  ResumeCurrentRun(mainWindow.channel);
   EXPECT_TRUE(PumpUntil([&] { return list.RowCount() >= rows + 5; }));
 }
 
@@ -146,10 +147,10 @@ TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
   SendMessageW(mainWindow.精确框.handle, BM_SETCHECK, BST_CHECKED, 0);
   Start(AppendUntilRefused);
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 3; }));
-  PauseCurrentRun();
+  PauseCurrentRun(mainWindow.channel);
   PumpMessagesFor(50);  // the worker is now held inside AppendRow
   int rows = list.RowCount();
-  EndCurrentRun();
+  EndCurrentRun(mainWindow.channel);
   // The worker leaves with no help from the UI thread.
   ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
   PumpMessagesFor(50);
@@ -164,7 +165,7 @@ TEST_F(WorkerChannel, EndingARunningWorkerStopsItAtOnce) {
   ListView& list = mainWindow.超级列表框1;
   Start(AppendUntilRefused);
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 3; }));
-  EndCurrentRun();
+  EndCurrentRun(mainWindow.channel);
   int rows = list.RowCount();
   ASSERT_TRUE(PumpUntilSignalled(thread));
   EXPECT_EQ(list.RowCount(), rows);
@@ -173,15 +174,15 @@ TEST_F(WorkerChannel, EndingARunningWorkerStopsItAtOnce) {
 TEST_F(WorkerChannel, TheGateWaitsWhilePausedAndSaysStopOnceEnded) {
   Start(PassTheGate);
   ASSERT_TRUE(PumpUntil([] { return seen.gatePasses > 3; }));
-  PauseCurrentRun();
+  PauseCurrentRun(mainWindow.channel);
   Sleep(50);
   LONG passes = InterlockedCompareExchange(&seen.gatePasses, 0, 0);
   Sleep(200);
   EXPECT_LE(InterlockedCompareExchange(&seen.gatePasses, 0, 0), passes + 1);
-  ResumeCurrentRun();
+  ResumeCurrentRun(mainWindow.channel);
   EXPECT_TRUE(PumpUntil([&] { return InterlockedCompareExchange(&seen.gatePasses, 0, 0) > passes + 1; }));
-  PauseCurrentRun();
-  EndCurrentRun();  // ended while paused: the gate opens and says no
+  PauseCurrentRun(mainWindow.channel);
+  EndCurrentRun(mainWindow.channel);  // ended while paused: the gate opens and says no
   ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
   EXPECT_TRUE(seen.leftAtGate);
 }
@@ -190,7 +191,7 @@ TEST_F(WorkerChannel, AnEndedRunsWorkerCannotReachANewRun) {
   ListView& list = mainWindow.超级列表框1;
   Start(AppendUntilRefused);
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 1; }));
-  PauseCurrentRun();
+  PauseCurrentRun(mainWindow.channel);
   PumpMessagesFor(30);
   HANDLE first = thread;
   thread = nullptr;

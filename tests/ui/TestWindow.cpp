@@ -1,0 +1,3 @@
+#include "tests/ui/TestWindow.h"
+
+MainWindow mainWindow;

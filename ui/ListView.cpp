@@ -1,0 +1,196 @@
+// 超级列表框1's operations over its row store, and the owner-data view's side.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "text/CodePage936.h"
+#include "ui/ControlOperations.h"
+#include "ui/UiThread.h"
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+// The view learns the new count without redrawing what it shows or moving
+// its scroll position: rows added below stay out of the user's way.
+void ShowRowCount(const ListView& list) {
+  SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rows.RowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void RedrawRow(const ListView& list, int row) {
+  SendMessageW(list.handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
+  // For accessibility tools, as the list view tells of its own changes.
+  NotifyWinEvent(EVENT_OBJECT_STATECHANGE, list.handle, OBJID_CLIENT, row + 1);
+}
+
+void ToggleCheck(ListView& list, int row) {
+  int state = list.rows.Check(row);
+  if (state != 0 && state != 1) return;  // no check box
+  list.rows.SetCheck(row, 1 - state);
+  RedrawRow(list, row);
+}
+
+// The check-state part of LVM_SETITEMSTATE; the rest of it is the view's.
+LRESULT SetItemState(ListView& list, HWND window, WPARAM wParam, LVITEMW& item) {
+  const int row = int(wParam);
+  if (row != -1 && (row < 0 || row >= list.rows.RowCount())) return FALSE;
+  const int state = int((item.state & LVIS_STATEIMAGEMASK) >> 12) - 1;
+  if (row == -1) {
+    list.rows.SetEveryCheck(state);
+    InvalidateRect(window, nullptr, FALSE);
+  } else {
+    list.rows.SetCheck(row, state);
+    RedrawRow(list, row);
+  }
+  LVITEMW rest = item;
+  rest.stateMask &= ~LVIS_STATEIMAGEMASK;
+  if (!rest.stateMask) return TRUE;
+  return DefSubclassProc(window, LVM_SETITEMSTATE, wParam, reinterpret_cast<LPARAM>(&rest));
+}
+
+bool OnCheckBox(HWND window, LPARAM position, int& row) {
+  LVHITTESTINFO hit = {};
+  hit.pt = {short(LOWORD(position)), short(HIWORD(position))};
+  row = int(SendMessageW(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  return row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && !(hit.flags & (LVHT_ONITEMICON | LVHT_ONITEMLABEL));
+}
+
+LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  ListView& list = *reinterpret_cast<ListView*>(data);
+  switch (message) {
+    case LVM_SETITEMSTATE: {
+      auto* item = reinterpret_cast<LVITEMW*>(lParam);
+      if (item && (item->stateMask & LVIS_STATEIMAGEMASK)) return SetItemState(list, window, wParam, *item);
+      break;
+    }
+    case LVM_GETITEMSTATE: {
+      const UINT mask = UINT(lParam);
+      LRESULT state = mask & ~LVIS_STATEIMAGEMASK
+                          ? DefSubclassProc(window, message, wParam, LPARAM(mask & ~LVIS_STATEIMAGEMASK))
+                          : 0;
+      if (mask & LVIS_STATEIMAGEMASK) state |= INDEXTOSTATEIMAGEMASK(list.rows.Check(int(wParam)) + 1);
+      return state;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      int row = -1;
+      if (!OnCheckBox(window, lParam, row)) break;
+      SetFocus(window);
+      ToggleCheck(list, row);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (wParam != VK_SPACE) break;
+      ToggleCheck(list, int(SendMessageW(window, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)));
+      return 0;
+    case WM_CHAR:
+      if (wParam == L' ') return 0;  // the space toggled a check box, it finds no row
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, ListProcedure, kSubclassId);
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void ListView::Attach(HWND list) {
+  handle = list;
+  // The check state is asked for with the texts; the view keeps none.
+  SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+  SetWindowSubclass(list, ListProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+int ListView::AppendRow() {
+  int row = -1;
+  auto operation = [&] {
+    RowBatch empty;
+    empty.Add({}, {}, {}, {});
+    if (!rows.Append(empty)) return;
+    row = rows.RowCount() - 1;
+    ShowRowCount(*this);
+  };
+  (void)RunOnUiThread(handle, operation);
+  return row;
+}
+
+bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
+  const int before = rows.RowCount();
+  const bool whole = rows.Append(batch, rowLimit);
+  if (rows.RowCount() != before) ShowRowCount(*this);
+  return whole;
+}
+
+void ListView::SetCellText(int row, int column, TextView text) {
+  Text copy(text);
+  auto operation = [&] {
+    if (rows.SetCell(row, column, copy)) SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
+  };
+  (void)RunOnUiThread(handle, operation);
+}
+
+Text ListView::GetCellText(int row, int column) const {
+  Text text;
+  auto operation = [&] { text = Text(rows.Cell(row, column)); };
+  (void)RunOnUiThread(handle, operation);
+  return text;
+}
+
+int ListView::RowCount() const {
+  int count = 0;
+  auto operation = [&] { count = rows.RowCount(); };
+  (void)RunOnUiThread(handle, operation);
+  return count;
+}
+
+void ListView::DeleteAllRows() {
+  auto operation = [&] {
+    rows.Clear();
+    SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);
+  };
+  (void)RunOnUiThread(handle, operation);
+}
+
+int ListView::GetRowCheck(int row) const {
+  int state = -1;
+  auto operation = [&] { state = rows.Check(row); };
+  (void)RunOnUiThread(handle, operation);
+  return state;
+}
+
+void ListView::SetRowCheck(int row, int state) {
+  int kept = state < -1 ? -1 : state;
+  auto operation = [&] {
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(kept + 1);
+    SendMessageW(handle, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+  };
+  (void)RunOnUiThread(handle, operation);
+}
+
+void ListView::SetEveryRowCheck(int state) {
+  auto operation = [&] {
+    rows.SetEveryCheck(state);
+    InvalidateRect(handle, nullptr, FALSE);
+  };
+  (void)RunOnUiThread(handle, operation);
+}
+
+int ListView::SelectedRow() const {
+  int row = -1;
+  auto operation = [&] {
+    row = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  };
+  (void)RunOnUiThread(handle, operation);
+  return row;
+}
+
+void ListView::ShowItem(NMLVDISPINFOW& request) const {
+  LVITEMW& item = request.item;
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+    TextToUtf16(rows.Cell(item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
+  if (item.mask & LVIF_STATE) {
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(item.iItem) + 1);
+  }
+}
