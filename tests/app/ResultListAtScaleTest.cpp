@@ -1,0 +1,221 @@
+// The result list at the size of a long search: 100,000 rows in the owner-data
+// view, with real clicks, keys, the real clipboard and a reader in another
+// process.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/app/ChildScenarios.h"
+#include "tests/app/ResultActionsSupport.h"
+#include "text/CodePage936.h"
+
+namespace {
+
+constexpr int kManyRows = 100000;
+
+Text FileNameOf(int row) { return "file " + DecimalText(row) + " \xD6\xD0.iso"; }  // 中
+
+class ResultListAtScale : public ResultActions {
+ protected:
+  void SetUp() override {
+    ResultActions::SetUp();
+    RowBatch batch;
+    for (int row = 0; row < kManyRows; ++row) batch.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    ASSERT_TRUE(List().AppendRows(batch));
+    SetForegroundWindow(app.window.window.handle);
+    PumpMessagesFor(50);
+  }
+  static LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageW(List().handle, message, wParam, lParam);
+  }
+  // Rows near `row` shown, so that clicks can reach it.
+  static RECT ShownRow(int row) {
+    Send(LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+    PumpMessagesFor(50);
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    EXPECT_TRUE(Send(LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&bounds)));
+    return bounds;
+  }
+  // The point of the row's check box, as the list's own hit test finds it.
+  static POINT CheckBoxOf(int row) {
+    const RECT bounds = ShownRow(row);
+    for (int x = bounds.left; x < bounds.left + 40; ++x) {
+      LVHITTESTINFO hit = {};
+      hit.pt = {x, (bounds.top + bounds.bottom) / 2};
+      if (Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row && (hit.flags & LVHT_ONITEMSTATEICON)) {
+        return {x + 3, hit.pt.y};
+      }
+    }
+    ADD_FAILURE() << "no check box on row " << row;
+    return {};
+  }
+  static void MoveCursorTo(POINT listPoint) {
+    POINT screen = listPoint;
+    ClientToScreen(List().handle, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PumpUntil([&] {
+      POINT now;
+      return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    }, 1000);
+    PumpMessagesFor(50);
+  }
+  static void SendInputs(std::initializer_list<INPUT> inputs) {
+    std::vector<INPUT> sent(inputs);
+    SendInput(UINT(sent.size()), sent.data(), sizeof(INPUT));
+    PumpMessagesFor(150);
+  }
+  static void LeftClickAt(POINT listPoint) {
+    MoveCursorTo(listPoint);
+    INPUT down = {}, up = {};
+    down.type = up.type = INPUT_MOUSE;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInputs({down, up});
+    PumpMessagesFor(GetDoubleClickTime() + 50);  // the next click is no double click
+  }
+  static void PressKey(WORD key) {
+    INPUT down = {}, up = {};
+    down.type = up.type = INPUT_KEYBOARD;
+    down.ki.wVk = up.ki.wVk = key;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInputs({down, up});
+  }
+};
+
+TEST_F(ResultListAtScale, RowsChecksAndSelectAllWorkOnEveryRow) {
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows);
+  EXPECT_EQ(List().RowCount(), kManyRows);
+  EXPECT_EQ(List().GetCellText(kManyRows - 1, 1), FileNameOf(kManyRows - 1));
+  EXPECT_EQ(List().GetCellText(kManyRows - 1, 0), DecimalText(kManyRows));
+
+  SetChecked(app.window.全选框, true);
+  SendClick(app.window.全选框.handle);
+  for (int row : {0, 54321, kManyRows - 1}) {
+    EXPECT_EQ(List().GetRowCheck(row), 1);
+    EXPECT_EQ(Send(LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+  }
+  SetChecked(app.window.全选框, false);
+  SendClick(app.window.全选框.handle);
+  EXPECT_EQ(List().GetRowCheck(kManyRows - 1), 0);
+
+  // The list's own message for a check state, for one row and for every row.
+  LVITEMW item = {};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(2);
+  EXPECT_TRUE(Send(LVM_SETITEMSTATE, 777, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(List().GetRowCheck(777), 1);
+  EXPECT_EQ(List().GetRowCheck(778), 0);
+  EXPECT_FALSE(Send(LVM_SETITEMSTATE, kManyRows, reinterpret_cast<LPARAM>(&item)));
+  // Selection bits beside the check bits reach the view.
+  item.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED;
+  item.state = INDEXTOSTATEIMAGEMASK(1) | LVIS_SELECTED;
+  EXPECT_TRUE(Send(LVM_SETITEMSTATE, 99998, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(List().GetRowCheck(99998), 0);
+  EXPECT_EQ(List().SelectedRow(), 99998);
+  EXPECT_EQ(Send(LVM_GETITEMSTATE, 99998, LVIS_SELECTED | LVIS_STATEIMAGEMASK),
+            LVIS_SELECTED | INDEXTOSTATEIMAGEMASK(1));
+}
+
+TEST_F(ResultListAtScale, CopyOfOneRowAndOfAllRows) {
+  Select(77777);
+  Choose(ControlId::复制下载地址);
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(77777));
+
+  SetChecked(app.window.循环执行, true);
+  Choose(ControlId::复制下载地址);
+  const std::string all = UpToZero(ClipboardBytes(CF_TEXT), 1);
+  Text expected;
+  for (int row = kManyRows - 1; row >= 0; --row) expected += AddressOf(row) + "\r\n";
+  EXPECT_TRUE(all == expected) << all.size() << " bytes, expected " << expected.size();
+}
+
+TEST_F(ResultListAtScale, HandOffOfCheckedRowsAndThePopupMenuOnARowFarDown) {
+  ThunderAgentRegistration thunder;
+  List().SetRowCheck(5, 1);
+  List().SetRowCheck(kManyRows - 1, 1);
+  SetChecked(app.window.循环执行, true);
+  Choose(ControlId::下载种子);
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].argument, Wide(AddressOf(kManyRows - 1)));
+  EXPECT_EQ(calls[2].argument, Wide(AddressOf(5)));
+
+  SetChecked(app.window.循环执行, false);
+  const RECT row = ShownRow(99990);
+  const POINT click = {row.left + 60, (row.top + row.bottom) / 2};
+  PutMarkerOnClipboard();
+  ASSERT_TRUE(MenuDriver::RightClickAndPress(click, {VK_DOWN, VK_RETURN}));
+  const POINT expected = CursorPlusThree(click);
+  EXPECT_EQ(MenuDriver::shownAt.left, expected.x);
+  EXPECT_EQ(MenuDriver::shownAt.top, expected.y);
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
+}
+
+TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
+  const POINT box = CheckBoxOf(99995);
+  LeftClickAt(box);
+  EXPECT_EQ(List().GetRowCheck(99995), 1);
+  EXPECT_EQ(List().GetRowCheck(99994), 0);
+  EXPECT_EQ(List().SelectedRow(), -1);  // a click on the box checks, it does not select
+  LeftClickAt(box);
+  EXPECT_EQ(List().GetRowCheck(99995), 0);
+
+  // A click on the row's text selects it and leaves its box alone.
+  const RECT bounds = ShownRow(99993);
+  LeftClickAt({bounds.left + 120, (bounds.top + bounds.bottom) / 2});
+  EXPECT_EQ(List().SelectedRow(), 99993);
+  EXPECT_EQ(List().GetRowCheck(99993), 0);
+
+  // The space bar toggles the focused row; the arrow keys move through the rows.
+  EXPECT_EQ(GetFocus(), List().handle);
+  PressKey(VK_SPACE);
+  EXPECT_EQ(List().GetRowCheck(99993), 1);
+  PressKey(VK_DOWN);
+  EXPECT_EQ(List().SelectedRow(), 99994);
+  PressKey(VK_SPACE);
+  EXPECT_EQ(List().GetRowCheck(99994), 1);
+  PressKey(VK_SPACE);
+  EXPECT_EQ(List().GetRowCheck(99994), 0);
+  PressKey(VK_END);
+  EXPECT_EQ(List().SelectedRow(), kManyRows - 1);
+  PressKey(VK_HOME);
+  EXPECT_EQ(List().SelectedRow(), 0);
+}
+
+TEST_F(ResultListAtScale, AnotherProcessReadsCellsStatesSelectionAndBoundsAndSetsACheck) {
+  List().SetRowCheck(1, 1);
+  Select(4);
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const Text output = Utf16ToText(folder) + "seedsearch-read-list-" + DecimalText(GetCurrentProcessId()) + ".txt";
+  char scenario[MAX_PATH + 64];
+  std::snprintf(scenario, sizeof scenario, "read-list=%lx,%s", static_cast<unsigned long>(
+                    reinterpret_cast<UINT_PTR>(List().handle)), output.c_str());
+  HANDLE child = StartChildScenario(scenario);
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(PumpUntilSignalled(child, 30000));
+  EXPECT_EQ(WaitForExitCode(child), 0u);
+  CloseHandle(child);
+
+  std::ifstream file(output);
+  std::stringstream read;
+  read << file.rdbuf();
+  file.close();
+  DeleteFileA(output.c_str());
+  std::string expectedText;
+  for (wchar_t unit : TextToUtf16(FileNameOf(1))) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", unsigned(unit));
+    expectedText += hex;
+  }
+  RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+  Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+  char expected[512];
+  std::snprintf(expected, sizeof expected, "count=%d\ntext=%s\nstate=%X\nselected=4\nrect=%ld,%ld,%ld,%ld\n", kManyRows,
+                expectedText.c_str(), unsigned(INDEXTOSTATEIMAGEMASK(2)), bounds.left, bounds.top, bounds.right,
+                bounds.bottom);
+  EXPECT_EQ(read.str(), expected);
+  EXPECT_EQ(List().GetRowCheck(2), 1);  // its LVM_SETITEMSTATE checked row 2
+}
+
+}  // namespace

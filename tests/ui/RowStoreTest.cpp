@@ -1,0 +1,134 @@
+// The result list's row store, platform-free: built natively under the
+// sanitizers too.
+#include "ui/RowStore.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+RowBatch Rows(int from, int count) {
+  RowBatch batch;
+  for (int row = from; row < from + count; ++row)
+    batch.Add(DecimalText(row + 1), "name " + DecimalText(row), DecimalText(row) + " MB", "magnet:?xt=" + DecimalText(row));
+  return batch;
+}
+
+TEST(RowStore, KeepsEveryCellOfEveryBatchInOrder) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 3)));
+  ASSERT_TRUE(store.Append(RowBatch()));
+  ASSERT_TRUE(store.Append(Rows(3, 20000)));  // many row pages and text blocks
+  ASSERT_EQ(store.RowCount(), 20003);
+  for (int row : {0, 2, 3, 4095, 4096, 20002}) {
+    EXPECT_EQ(store.Cell(row, 0), DecimalText(row + 1));
+    EXPECT_EQ(store.Cell(row, 1), "name " + DecimalText(row));
+    EXPECT_EQ(store.Cell(row, 2), DecimalText(row) + " MB");
+    EXPECT_EQ(store.Cell(row, 3), "magnet:?xt=" + DecimalText(row));
+    EXPECT_EQ(store.Check(row), 0);
+  }
+}
+
+TEST(RowStore, CellsAndChecksOutOfRangeAreEmptyAndChangeNothing) {
+  RowStore store;
+  EXPECT_EQ(store.Cell(0, 0), "");
+  EXPECT_EQ(store.Check(0), -1);
+  ASSERT_TRUE(store.Append(Rows(0, 1)));
+  EXPECT_EQ(store.Cell(-1, 3), "");
+  EXPECT_EQ(store.Cell(1, 0), "");
+  EXPECT_EQ(store.Cell(0, 4), "");
+  EXPECT_EQ(store.Cell(0, -1), "");
+  EXPECT_FALSE(store.SetCell(1, 0, "x"));
+  EXPECT_FALSE(store.SetCell(0, 4, "x"));
+  store.SetCheck(-1, 1);
+  store.SetCheck(1, 1);
+  EXPECT_EQ(store.Check(0), 0);
+  EXPECT_EQ(store.Check(-1), -1);
+}
+
+TEST(RowStore, EmptyCellsLongCellsAndZeroBytes) {
+  RowStore store;
+  RowBatch batch;
+  const Text longName(100000, 'a');  // a block of its own
+  batch.Add("", "", "", "");
+  batch.Add("2", longName, Text("cut\0after", 9), "\xD6\xD0");  // 中
+  ASSERT_TRUE(store.Append(batch));
+  EXPECT_EQ(store.Cell(0, 1), "");
+  EXPECT_EQ(store.Cell(1, 1), longName);
+  EXPECT_EQ(store.Cell(1, 2), "cut");  // a cell ends at its first zero byte, as the list shows it
+  EXPECT_EQ(store.Cell(1, 3), "\xD6\xD0");
+}
+
+TEST(RowStore, SetCellReplacesOneCellAndLeavesTheOthers) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 2)));
+  ASSERT_TRUE(store.SetCell(1, 1, "renamed"));
+  ASSERT_TRUE(store.SetCell(1, 2, ""));
+  EXPECT_EQ(store.Cell(1, 1), "renamed");
+  EXPECT_EQ(store.Cell(1, 2), "");
+  EXPECT_EQ(store.Cell(1, 3), "magnet:?xt=1");
+  EXPECT_EQ(store.Cell(0, 1), "name 0");
+}
+
+TEST(RowStore, ChecksPerRowForEveryRowAndBelowMinusOne) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 5000)));
+  store.SetCheck(4999, 1);
+  EXPECT_EQ(store.Check(4999), 1);
+  EXPECT_EQ(store.Check(4998), 0);
+  store.SetEveryCheck(1);
+  EXPECT_EQ(store.Check(0), 1);
+  EXPECT_EQ(store.Check(4999), 1);
+  store.SetCheck(3, -7);  // no check box
+  EXPECT_EQ(store.Check(3), -1);
+  store.SetEveryCheck(0);
+  EXPECT_EQ(store.Check(3), 0);
+}
+
+TEST(RowStore, ARowLimitTakesTheFirstRowsOfABatchOnly) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 8), 5));
+  EXPECT_EQ(store.RowCount(), 5);
+  EXPECT_EQ(store.Cell(4, 0), "5");
+  ASSERT_TRUE(store.Append(Rows(5, 3), 5));
+  EXPECT_EQ(store.RowCount(), 5);
+}
+
+TEST(RowStore, ClearEmptiesAndTheStoreCanBeFilledAgain) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 10000)));
+  store.Clear();
+  EXPECT_EQ(store.RowCount(), 0);
+  EXPECT_EQ(store.BytesHeld(), 0u);
+  EXPECT_EQ(store.Cell(0, 0), "");
+  ASSERT_TRUE(store.Append(Rows(7, 1)));
+  EXPECT_EQ(store.Cell(0, 0), "8");
+}
+
+TEST(RowStore, HoldsLittleMoreThanTheTextsThemselves) {
+  RowStore store;
+  RowBatch batch;
+  const int rows = 100000;
+  size_t textBytes = 0;
+  for (int row = 0; row < rows; ++row) {
+    const Text name = "Some.Distribution." + DecimalText(row) + ".amd64.iso";
+    const Text address = "magnet:?xt=urn:btih:0123456789abcdef0123456789abcdef" + DecimalText(100000000 + row);
+    batch.Add(DecimalText(row + 1), name, "4.7 GB", address);
+    textBytes += DecimalText(row + 1).size() + name.size() + 6 + address.size();
+  }
+  ASSERT_TRUE(store.Append(batch));
+  const double overhead = double(store.BytesHeld() - textBytes) / rows;
+  EXPECT_LT(overhead, 48.0) << "bytes a row beyond the texts";  // four zeros, the row record, block ends
+}
+
+TEST(RowStore, MovingHandsTheRowsOn) {
+  RowStore store;
+  ASSERT_TRUE(store.Append(Rows(0, 3)));
+  RowStore moved(std::move(store));
+  EXPECT_EQ(moved.RowCount(), 3);
+  EXPECT_EQ(moved.Cell(2, 3), "magnet:?xt=2");
+  EXPECT_EQ(store.RowCount(), 0);  // NOLINT: the moved-from store is empty and usable
+  store = std::move(moved);
+  EXPECT_EQ(store.Cell(2, 3), "magnet:?xt=2");
+}
+
+}  // namespace
