@@ -8,6 +8,7 @@
 #include "app/ResultListing.h"
 #include "app/SearchControls.h"
 #include "system/FatalError.h"
+#include "system/ProcessPendingMessages.h"
 #include "system/SystemFunction.h"
 #include "ui/MainWindow.h"
 
@@ -71,6 +72,7 @@ int RunProgram(SearchBody workerBody) {
   // S_FALSE (already initialised) counts as success and is balanced too.
   app.oleInitialised = SUCCEEDED(oleInitialize(nullptr));
   InitialiseFatalErrorReport(OrderlyEnd);
+  SetMessageFilter(HandleWindowKey);
   EnterProgramFolder();
   app.search.workerBody = workerBody;
   if (!CreateAppWindow(app)) FatalError(kNoErrorCode, "载入启动窗口失败");

@@ -12,6 +12,7 @@ constexpr DWORD kResultCountInterval = 100;
 constexpr UINT_PTR kResultCountTimer = 2000;
 
 void ShowResultCount(AppState& app) {
+  app.window.超级列表框1.ShowPendingRows();  // the list shows what the count says
   if (app.search.resultCountPending) KillTimer(app.window.window.handle, kResultCountTimer);
   app.search.resultCountPending = false;
   app.search.resultCountShownAt = GetTickCount();

@@ -13,8 +13,16 @@ Text EncodeKeywordSegment(TextView keyword) {
   static constexpr char kHexDigits[] = "0123456789ABCDEF";
   Text segment;
   segment.reserve(keyword.size());
-  for (char character : keyword) {
+  for (size_t at = 0; at < keyword.size(); ++at) {
+    const char character = keyword[at];
     const auto byte = static_cast<unsigned char>(character);
+    // A double-byte character goes whole: its trail byte may look like "\\",
+    // "?" or another escaped one (運 is DF 5C), and is none of them.
+    if (IsLeadByte(character) && at + 1 < keyword.size()) {
+      segment.append(keyword.substr(at, 2));
+      ++at;
+      continue;
+    }
     if (!NeedsEscape(byte)) {
       segment += character;
       continue;

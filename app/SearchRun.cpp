@@ -1,5 +1,6 @@
 #include "app/SearchRun.h"
 
+#include "app/PageFailure.h"
 #include "app/ResultListing.h"
 #include "app/ResultPattern.h"
 #include "app/SearchAddress.h"
@@ -14,6 +15,8 @@ constexpr int kMostPages = 785133323;
 // While a page's rows are being built, what is ready goes to the list at
 // least this often (milliseconds).
 constexpr DWORD kHandOnInterval = 50;
+// A failed page that may come on another try is asked for again after these waits.
+constexpr DWORD kRetryWaits[] = {1000, 4000};
 
 // Rows for the UI thread, with the state they are listed in.
 struct ListedRows {
@@ -35,6 +38,41 @@ void ListPageEnd(void* context) {
 }
 
 void Finish(void* context) { FinishSearch(*static_cast<AppState*>(context)); }
+
+struct EndReason {
+  AppState* app;
+  Text text;
+};
+
+void FinishWithReason(void* context) {
+  auto* reason = static_cast<EndReason*>(context);
+  FinishSearch(*reason->app);
+  ShowEndReason(*reason->app, reason->text);
+}
+
+// One page as fetched and matched; `entries` is -1 when the engine failed.
+struct FetchedPage {
+  Text statusText;
+  unsigned long systemError = 0;
+  int entries = 0;
+};
+
+// Fetches and matches the page, asking again after a failure worth it; false
+// once the run has been ended during a wait.
+[[nodiscard]] bool FetchPage(const Text& address, WebRequestOptions& options, RegexObject& regex, FetchedPage& page) {
+  options.statusText = &page.statusText;
+  options.systemError = &page.systemError;
+  for (size_t attempt = 0;; ++attempt) {
+    page.statusText.clear();
+    page.systemError = 0;
+    const Text pageText = WebRequest(address, options);
+    page.entries = MatchResultEntries(regex, pageText) ? regex.MatchCount() : -1;
+    if (page.entries != 0 || !PageFailed(page.statusText, false)) return true;
+    if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
+    if (!WorthAskingAgain(page.statusText, page.systemError)) return true;
+    if (!WorkerWaitFor(kRetryWaits[attempt])) return false;
+  }
+}
 
 // One page's matches becoming rows, on the worker.
 struct PageRows {
@@ -85,13 +123,21 @@ void SearchRun(SearchRunRecord& run) {
     // A run ended meanwhile had its read dropped (empty text): no page for it.
     if (!WorkerShouldGoOn()) return;
     ++run.pageNumber;
-    const Text pageText = WebRequest(SearchPageAddress(run.siteHost, keyword, run.pageNumber), options);
-    if (!MatchResultEntries(regex, pageText)) break;
-    if (regex.MatchCount() == 0) break;
-    const bool filtered = window.精确框.IsChecked();
-    // Likewise an ended run's "unchecked" is no answer to list rows by.
-    if (!WorkerShouldGoOn()) return;
-    if (!ListPage(run, regex, filtered)) return;
+    FetchedPage page;
+    if (!FetchPage(SearchPageAddress(run.siteHost, keyword, run.pageNumber), options, regex, page)) return;
+    if (page.entries > 0) {
+      const bool filtered = window.精确框.IsChecked();
+      // Likewise an ended run's "unchecked" is no answer to list rows by.
+      if (!WorkerShouldGoOn()) return;
+      if (!ListPage(run, regex, filtered)) return;
+    }
+    // A page that failed ends the run saying so, its whole entries listed.
+    if (PageFailed(page.statusText, page.entries > 0)) {
+      EndReason reason{run.app, PageFailureReason(run.pageNumber, page.statusText)};
+      (void)RunForWorker(FinishWithReason, &reason);
+      return;
+    }
+    if (page.entries <= 0) break;
   }
   FinishSearchRun(run);
 }

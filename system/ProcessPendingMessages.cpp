@@ -1,6 +1,12 @@
 #include "system/ProcessPendingMessages.h"
 
-#include <windows.h>
+namespace {
+
+MessageFilter messageFilter = nullptr;
+
+}  // namespace
+
+void SetMessageFilter(MessageFilter filter) { messageFilter = filter; }
 
 void ProcessPendingMessages() {
   MSG message;
@@ -9,6 +15,7 @@ void ProcessPendingMessages() {
     // meanwhile by another thread is not swallowed.
     UINT next = message.message;
     if (!PeekMessageW(&message, nullptr, next, next, PM_REMOVE)) return;
+    if (messageFilter && messageFilter(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

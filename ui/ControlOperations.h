@@ -73,13 +73,17 @@ struct StatusBar {
 struct ListView {
   HWND handle = nullptr;
   RowStore rows;
+  bool rowCountPending = false;  // the view shows fewer rows than the store holds, for a moment
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
   // Appends the batch's rows at once (UI thread), until the list holds
   // `rowLimit`; false when the store refused memory (the rows before the
-  // refused one are listed).
+  // refused one are listed). The view shows them a moment later, with the
+  // rows that follow meanwhile; every operation here sees them at once.
   [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
+  // Brings the view's row count up to the store's now.
+  void ShowPendingRows();
   void SetCellText(int row, int column, TextView text);
   [[nodiscard]] Text GetCellText(int row, int column) const;
   [[nodiscard]] int RowCount() const;

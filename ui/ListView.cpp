@@ -9,11 +9,27 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Rows appended while the view's count is behind are shown together this
+// many milliseconds after the first of them: under Wine each new count
+// redraws the scroll bar, some milliseconds a time.
+constexpr UINT_PTR kRowCountTimer = 1;
+constexpr UINT kRowCountDelay = 30;
 
 // The view learns the new count without redrawing what it shows or moving
 // its scroll position: rows added below stay out of the user's way.
-void ShowRowCount(const ListView& list) {
+void ShowRowCount(ListView& list) {
+  if (list.rowCountPending) KillTimer(list.handle, kRowCountTimer);
+  list.rowCountPending = false;
   SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rows.RowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void ShowRowCountSoon(ListView& list) {
+  if (list.rowCountPending) return;
+  if (!SetTimer(list.handle, kRowCountTimer, kRowCountDelay, nullptr)) {
+    ShowRowCount(list);  // without the timer, at once
+    return;
+  }
+  list.rowCountPending = true;
 }
 
 void RedrawRow(const ListView& list, int row) {
@@ -85,6 +101,10 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_CHAR:
       if (wParam == L' ') return 0;  // the space toggled a check box, it finds no row
       break;
+    case WM_TIMER:
+      if (wParam != kRowCountTimer) break;
+      ShowRowCount(list);
+      return 0;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, ListProcedure, kSubclassId);
       break;
@@ -117,8 +137,12 @@ int ListView::AppendRow() {
 bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const int before = rows.RowCount();
   const bool whole = rows.Append(batch, rowLimit);
-  if (rows.RowCount() != before) ShowRowCount(*this);
+  if (rows.RowCount() != before) ShowRowCountSoon(*this);
   return whole;
+}
+
+void ListView::ShowPendingRows() {
+  if (rowCountPending) ShowRowCount(*this);
 }
 
 void ListView::SetCellText(int row, int column, TextView text) {
@@ -146,6 +170,8 @@ int ListView::RowCount() const {
 void ListView::DeleteAllRows() {
   auto operation = [&] {
     rows.Clear();
+    if (rowCountPending) KillTimer(handle, kRowCountTimer);
+    rowCountPending = false;
     SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);
   };
   (void)RunOnUiThread(handle, operation);

@@ -66,7 +66,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       if (wParam == Timer::kIdentifier) Raise(*target, ControlId::记时间, ControlEvent::Tick);
       return 0;
     case kWorkerOperationMessage:
-      RunQueuedOperations(target->channel);
+      // Nothing changes under an open fatal report: the operations wait.
+      if (!FatalErrorBegun()) RunQueuedOperations(target->channel);
       return 0;
     case WM_CLOSE:
       Close(*target);

@@ -25,6 +25,7 @@ struct WorkerRun {
   PendingOperation* first = nullptr;
   PendingOperation* last = nullptr;
   KernelHandle gate{CreateEventW(nullptr, TRUE, TRUE, nullptr)};            // set unless paused
+  KernelHandle pausedOrEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set while paused, and once ended
   KernelHandle operationDone{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // one worker, one wait
 };
 
@@ -87,6 +88,21 @@ bool WorkerShouldGoOn() {
   WaitForSingleObject(run->gate.Get(), INFINITE);
   Lock lock(run->lock);
   return !run->ended;
+}
+
+bool WorkerWaitFor(DWORD milliseconds) {
+  WorkerRun* run = runOfThisThread;
+  if (!run) return false;
+  DWORD left = milliseconds;
+  for (;;) {
+    if (!WorkerShouldGoOn()) return false;
+    const DWORD start = GetTickCount();
+    if (WaitForSingleObject(run->pausedOrEnded.Get(), left) == WAIT_TIMEOUT) break;
+    // Paused or ended: what ran of the wait counts, the rest waits for the gate.
+    const DWORD waited = GetTickCount() - start;
+    left = waited < left ? left - waited : 0;
+  }
+  return WorkerShouldGoOn();
 }
 
 bool RunForWorker(void (*perform)(void*), void* context) {
@@ -162,6 +178,7 @@ void PauseCurrentRun(WorkerChannel& channel) {
   Lock lock(run->lock);
   run->paused = true;
   ResetEvent(run->gate.Get());
+  SetEvent(run->pausedOrEnded.Get());
 }
 
 void ResumeCurrentRun(WorkerChannel& channel) {
@@ -170,6 +187,7 @@ void ResumeCurrentRun(WorkerChannel& channel) {
   {
     Lock lock(run->lock);
     run->paused = false;
+    ResetEvent(run->pausedOrEnded.Get());
     SetEvent(run->gate.Get());
   }
   // Carried out after the resuming handler has returned, like any other.
@@ -191,6 +209,7 @@ void EndCurrentRun(WorkerChannel& channel) {
       dropped = operation;
     }
     SetEvent(run->gate.Get());
+    SetEvent(run->pausedOrEnded.Get());
   }
   // Handed-on operations are freed outside the lock; the one the worker waits
   // on is its own and only marked.

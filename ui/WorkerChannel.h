@@ -38,6 +38,11 @@ struct WorkerChannel {
 // (and on a thread that is no worker).
 [[nodiscard]] bool WorkerShouldGoOn();
 
+// Waits `milliseconds` of running time: a pause holds the wait and its time
+// does not count. False as soon as the run has ended (and on a thread that
+// is no worker).
+[[nodiscard]] bool WorkerWaitFor(DWORD milliseconds);
+
 // Carries `perform(context)` out on the UI thread for the calling worker and
 // waits for it; false when it was dropped (run ended, or no worker thread).
 [[nodiscard]] bool RunForWorker(void (*perform)(void*), void* context);

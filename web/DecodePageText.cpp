@@ -35,9 +35,12 @@ void DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) 
   CallMethod(stream, "Write", bytes);
   WriteProperty(stream, "Position", 0);
   WriteProperty(stream, "Type", static_cast<int>(kTextType));
-  WriteProperty(stream, "Charset", charset);
-  Text decoded = CallTextMethod(stream, "ReadText");
-  if (LastComError() == kComSuccess) bodyText = std::move(decoded);
+  // A charset the stream refuses would leave it reading in its own default,
+  // which garbles the page: the text stays as it came instead.
+  if (WriteProperty(stream, "Charset", charset)) {
+    Text decoded = CallTextMethod(stream, "ReadText");
+    if (LastComError() == kComSuccess) bodyText = std::move(decoded);
+  }
   CallMethod(stream, "Close");
   stream.Clear();
   bytes.Clear();

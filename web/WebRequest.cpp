@@ -95,13 +95,19 @@ class Pipeline {
   [[nodiscard]] Failure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
   [[nodiscard]] Failure Configure(HINTERNET request);
   [[nodiscard]] bool SetDword(HINTERNET request, DWORD option, DWORD value);
-  void ReadBody(HINTERNET request, ByteSet& body);
+  // False when the body did not arrive whole: a read failed, or it ended
+  // before its Content-Length. What was read is kept either way.
+  [[nodiscard]] bool ReadBody(HINTERNET request, ByteSet& body);
   [[nodiscard]] bool ReadRawHeaders(HINTERNET request, Text& rawHeaders);
   void Report(Failure code) {
     if (options.statusText) *options.statusText = FailureMessage(code);
   }
+  void NoteSystemError(DWORD error) {
+    if (options.systemError) *options.systemError = error;
+  }
   // Ends the call with `code`; its handles close as the caller's holders go.
   Text Fail(Failure code) {
+    NoteSystemError(GetLastError());
     failure = code;
     Report(code);
     return {};
@@ -195,21 +201,43 @@ Failure Pipeline::Configure(HINTERNET request) {
   return kNoFailure;
 }
 
-void Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
+bool Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
   // Chunks of exactly the size WinHttp reports; no limit on the body size.
   for (;;) {
     DWORD available = 0;
-    if (!winHttp.queryDataAvailable(request, &available) || int(available) < 1) return;
+    if (!winHttp.queryDataAvailable(request, &available)) {
+      NoteSystemError(GetLastError());
+      Report(kReadFailed);
+      return false;
+    }
+    if (int(available) < 1) return true;
     size_t start = body.size();
     body.resize(start + available);
     DWORD read = 0;
     if (!winHttp.readData(request, body.data() + start, available, &read)) {
+      NoteSystemError(GetLastError());
       body.resize(start);
-      Report(kReadFailed);  // not fatal: what was read so far is kept
-      return;
+      Report(kReadFailed);
+      return false;
     }
     body.resize(start + (read < available ? read : available));
   }
+}
+
+// The length the headers announce, or -1 without one.
+long long AnnouncedLength(const Text& rawHeaders) {
+  int at = FindText(rawHeaders, "\r\nContent-Length:", 1, LetterCase::IgnoreAscii);
+  if (at < 0) return -1;
+  size_t digit = size_t(at - 1) + 17;
+  while (digit < rawHeaders.size() && rawHeaders[digit] == ' ') ++digit;
+  long long length = 0;
+  bool any = false;
+  for (; digit < rawHeaders.size() && rawHeaders[digit] >= '0' && rawHeaders[digit] <= '9'; ++digit) {
+    any = true;
+    if (length > (1LL << 50)) return -1;
+    length = length * 10 + (rawHeaders[digit] - '0');
+  }
+  return any ? length : -1;
 }
 
 bool Pipeline::ReadRawHeaders(HINTERNET request, Text& rawHeaders) {
@@ -242,7 +270,7 @@ Text Pipeline::Run() {
   if (!winHttp.receiveResponse(request, nullptr)) return Fail(kNoResponse);
 
   ByteSet body;
-  ReadBody(request, body);
+  bool whole = ReadBody(request, body);
   Text headers;
   // Unreadable headers end the call quietly: no output is touched.
   if (!ReadRawHeaders(request, headers)) {
@@ -252,6 +280,10 @@ Text Pipeline::Run() {
 
   int lineEnd = FindText(headers, "\r\n", 10);
   if (options.statusText) *options.statusText = lineEnd == -1 ? Text() : headers.substr(9, size_t(lineEnd - 10));
+  // A cut body is a failed read, though what arrived is handed on.
+  const long long announced = options.method == 2 ? -1 : AnnouncedLength(headers);
+  if (whole && announced >= 0 && (long long)(body.size()) < announced) whole = false;
+  if (!whole) Report(kReadFailed);
   Text receivedCookies, redirectLocation;
   ParseResponseHeaders(headers, receivedCookies, redirectLocation, options.cookieJar, ProcessPendingMessages);
   if (options.responseHeaders) *options.responseHeaders = headers;

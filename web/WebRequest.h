@@ -27,6 +27,8 @@ struct WebRequestOptions {
   int timeoutSeconds = 0;  // every phase; 0 or less means 30 seconds
   Text* redirectLocation = nullptr;
   Text* statusText = nullptr;  // "200 OK", or the failure message
+  // The system's error code of the failing call (GetLastError), when one failed.
+  unsigned long* systemError = nullptr;
   ByteSet* responseBody = nullptr;
   // Kept by a caller that makes many requests on one thread (the search
   // run); null: the decoding step makes its own for the call.
@@ -34,5 +36,7 @@ struct WebRequestOptions {
 };
 
 // The body up to its first zero byte, as decoded text; empty after a failure.
+// A body cut short after the headers ("713 ..." in statusText) gives what
+// arrived of it.
 [[nodiscard]] Text WebRequest(const Text& url, const WebRequestOptions& options = {},
                               const WinHttpApi& winHttp = SystemWinHttp());

@@ -22,6 +22,7 @@ class ResultListAtScale : public ResultActions {
     RowBatch batch;
     for (int row = 0; row < kManyRows; ++row) batch.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
     ASSERT_TRUE(List().AppendRows(batch));
+    List().ShowPendingRows();
     SetForegroundWindow(app.window.window.handle);
     PumpMessagesFor(50);
   }

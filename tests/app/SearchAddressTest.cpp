@@ -26,3 +26,16 @@ TEST(SearchAddress, OtherBytesStayAsTheyAre) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SearchAddress, ADoubleByteCharacterGoesWholeWhateverItsTrailByte) {
+  EXPECT_EQ(EncodeKeywordSegment("\xDF\x5C\xB6\xAF"), "\xDF\x5C\xB6\xAF");                  // 運動: trail byte 5C is "\"
+  EXPECT_EQ(EncodeKeywordSegment("\xD5\x5C"), "\xD5\x5C");                                  // 誠
+  EXPECT_EQ(EncodeKeywordSegment("a\xDF\x5C#b"), "a\xDF\x5C%23b");                          // a運#b
+  EXPECT_EQ(EncodeKeywordSegment("\x81\x3F?"), "\x81\x3F%3F");                              // a character whose trail is "?"
+  EXPECT_EQ(EncodeKeywordSegment("\x81\x20 "), "\x81\x20%20");                              // ... or a space
+  EXPECT_EQ(EncodeKeywordSegment("x\xD6"), "x\xD6");  // a lone lead byte at the end stays as it is
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ProgramStart.h"
+#include "app/ResultListing.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -22,10 +23,15 @@ namespace {
 struct FaultCase {
   const char* fault;
   bool goesOn;  // past page 2 to pages 3 and 4, or ends at page 2
+  const char* reason = nullptr;  // what the window shows of a failed page 2, if it failed
   // The stall waits out the run's default timeout of 30 seconds; under Wine
   // on Xvfb each row inserted into the visible list costs about 30 ms.
   int mostRunMilliseconds = 60000;
 };
+
+constexpr char kReadFailed[] = "第2页: 713 读取数据失败!";
+constexpr char kNoResponse[] = "第2页: 712 服务器未响应!";
+constexpr char kNotSent[] = "第2页: 711 发送请求失败!";
 
 class SearchRunFault : public testing::TestWithParam<FaultCase> {
  protected:
@@ -100,6 +106,9 @@ TEST_P(SearchRunFault, ListsWhatArrivedAndGoesOnOrEndsQuietly) {
   EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(expected.size())) + " results");
   EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
   EXPECT_EQ(app.window.记时间.interval, 0);
+  const Text reason = fault.reason ? fault.reason : "";
+  EXPECT_EQ(app.window.状态条.parts[3].tipText, reason);
+  EXPECT_EQ(app.window.window.title, reason.empty() ? Text(kMainWindowTitle) : Text(kMainWindowTitle) + " - " + reason);
 
   const Text log = FaultSiteLog(site);
   EXPECT_EQ(log.rfind(FaultPagePath(fault.fault, 1) + "\n" + FaultPagePath(fault.fault, 2) + "\n", 0), 0u) << log;
@@ -110,10 +119,10 @@ TEST_P(SearchRunFault, ListsWhatArrivedAndGoesOnOrEndsQuietly) {
 
 INSTANTIATE_TEST_SUITE_P(
     OnPage2, SearchRunFault,
-    testing::Values(FaultCase{"reset", true}, FaultCase{"stall", false, 90000}, FaultCase{"huge", true},
-                    FaultCase{"status500", true}, FaultCase{"status404", true}, FaultCase{"loop", false},
-                    FaultCase{"untrusted", false}, FaultCase{"zero", true}, FaultCase{"zero-first", false},
-                    FaultCase{"badgbk", true}, FaultCase{"truncated", true}, FaultCase{"badutf8", true}, FaultCase{"many", true, 500000},
+    testing::Values(FaultCase{"reset", false, kReadFailed}, FaultCase{"stall", false, kNoResponse, 200000},
+                    FaultCase{"huge", true}, FaultCase{"status500", true}, FaultCase{"status404", true},
+                    FaultCase{"loop", false, kNoResponse}, FaultCase{"untrusted", false, kNotSent}, FaultCase{"zero", true}, FaultCase{"zero-first", false},
+                    FaultCase{"badgbk", true}, FaultCase{"truncated", true}, FaultCase{"badutf8", true}, FaultCase{"many", true, nullptr, 500000},
                     FaultCase{"long", true}),
     [](const testing::TestParamInfo<FaultCase>& info) { return ReplaceAll(info.param.fault, "-", "_"); });
 
