@@ -24,13 +24,6 @@ std::wstring ExecutablePath() {
   return path;
 }
 
-struct DataModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { FreeLibrary(handle); }
-};
-using DataModule = UniqueHandle<DataModuleTraits>;
-
 struct ActivationContextTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
