@@ -1,8 +1,10 @@
 #pragma once
-// The window's icon: one 68x68 image of 32 bits per pixel, drawn in code.
+// The window's icon: one 68x68 image of 32 bits per pixel, drawn in code
+// (ui/WindowIconPixels.h).
 #include <windows.h>
 
 #include "system/Holders.h"
+#include "ui/WindowIconPixels.h"
 
 struct IconTraits {
   using Handle = HICON;
@@ -10,7 +12,5 @@ struct IconTraits {
   static void Close(Handle handle) { DestroyIcon(handle); }
 };
 using IconHandle = UniqueHandle<IconTraits>;
-
-constexpr int kIconSize = 68;
 
 [[nodiscard]] IconHandle CreateWindowIcon();
