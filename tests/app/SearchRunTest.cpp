@@ -2,6 +2,7 @@
 // window: page order, the end, the exact filter and the page encodings.
 #include <gtest/gtest.h>
 
+#include "app/ResultListing.h"
 #include "app/SearchState.h"
 #include "tests/app/SearchRunTestSupport.h"
 #include "ui/MainWindow.h"
@@ -74,13 +75,17 @@ TEST_F(SearchRunTest, ACharsetDeclaredBeyondTheFirstKilobyteIsNotSeen) {
   ExpectListed(rows);  // the names' Chinese would not survive a decode from utf-8
 }
 
-TEST_F(SearchRunTest, AFailedFetchEndsTheRunQuietlyWithTheRowsSoFar) {
+TEST_F(SearchRunTest, AFailedFetchIsAskedForTwiceMoreThenEndsTheRunSayingSoWithTheRowsSoFar) {
   SearchUntilEnd(L"broken");
   ExpectListed(RowRange(site.Rows("broken"), 0, 5));  // page 1; page 2 gets no answer
   EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");
   EXPECT_EQ(app.window.停止_按钮.GetCaption(), "停止");
   EXPECT_EQ(app.window.记时间.interval, 0);
-  EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/broken/time-1.html", "/ma/broken/time-2.html"}));
+  const Text page2 = "/ma/broken/time-2.html";
+  EXPECT_EQ(site.RequestedPaths(), (TextList{"/ma/broken/time-1.html", page2, page2, page2}));
+  const Text reason = app.window.状态条.parts[3].tipText;
+  EXPECT_EQ(reason.rfind("第2页: 71", 0), 0u) << reason;  // the connection dropped: a send or receive failure
+  EXPECT_EQ(app.window.window.title, Text(kMainWindowTitle) + " - " + reason);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 Reply Fetch(const Text& url, WebRequestOptions options) {
   Reply reply;
   options.statusText = &reply.status, options.responseHeaders = &reply.headers;
+  options.systemError = &reply.systemError;
   options.redirectLocation = &reply.location, options.receivedCookies = &reply.received;
   options.responseBody = &reply.body;
   if (options.timeoutSeconds == 0) options.timeoutSeconds = 10;

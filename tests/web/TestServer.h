@@ -10,6 +10,7 @@
 // Every output of one WebRequest.
 struct Reply {
   Text text, status, headers, location, received;
+  unsigned long systemError = 0;  // of the failing WinHttp call
   ByteSet body;
 };
 
