@@ -32,22 +32,31 @@ void ListHandedRows(void* context) {
 
 void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context); }
 
-void ListPageEnd(void* context) {
-  auto* rows = static_cast<ListedRows*>(context);
-  ListRows(*rows->app, rows->rows);
-}
-
-void Finish(void* context) { FinishSearch(*static_cast<AppState*>(context)); }
-
-struct EndReason {
+// The one trip to the UI thread a page: the last page's rows that were not
+// handed on yet are listed and counted, then either the run ends (with a
+// reason for a failed page) or 编辑框1 and 精确框 are read for the next page.
+struct PageTurn {
+  explicit PageTurn(AppState* owner) : app(owner) {}
   AppState* app;
-  Text text;
+  bool listRows = false;  // the last page had entries
+  RowBatch rows;
+  bool ends = false;
+  Text reason;            // why the run ends early, or empty
+  Text keyword;           // out: 编辑框1
+  bool filtered = false;  // out: 精确框
 };
 
-void FinishWithReason(void* context) {
-  auto* reason = static_cast<EndReason*>(context);
-  FinishSearch(*reason->app);
-  ShowEndReason(*reason->app, reason->text);
+void TurnPage(void* context) {
+  PageTurn& turn = *static_cast<PageTurn*>(context);
+  AppState& app = *turn.app;
+  if (turn.listRows) ListRows(app, turn.rows);
+  if (turn.ends) {
+    FinishSearch(app);
+    if (!turn.reason.empty()) ShowEndReason(app, turn.reason);
+    return;
+  }
+  turn.keyword = app.window.编辑框1.GetText();
+  turn.filtered = app.window.精确框.IsChecked();
 }
 
 // One page as fetched and matched; `entries` is -1 when the engine failed.
@@ -97,49 +106,54 @@ bool TakeEntry(void* context, const Text* groups) {
   return page.handedOn;
 }
 
-// Lists the page's kept rows in order; they are all in the list when it
-// returns. False once the run has been ended.
-[[nodiscard]] bool ListPage(SearchRunRecord& run, const RegexObject& regex, bool filtered) {
+// Builds the page's kept rows in order, handing on what is ready while it
+// takes long; the rest stays in `rest` for the next trip. False once the run
+// has been ended.
+[[nodiscard]] bool BuildPageRows(SearchRunRecord& run, const RegexObject& regex, bool filtered, RowBatch& rest) {
   PageRows page{run, filtered, {run.app, RowBatch()}, GetTickCount(), true};
   // An engine that fails partway leaves the rows read so far; the run goes on.
   (void)ReadResultEntries(regex, TakeEntry, &page);
-  if (!page.handedOn) return false;
-  // Sent even without a row: the count is written for every page with entries.
-  return RunForWorker(ListPageEnd, &page.ready);
+  rest = std::move(page.ready.rows);
+  return page.handedOn;
 }
 
 }  // namespace
 
 void SearchRun(SearchRunRecord& run) {
   if (!WorkerShouldGoOn()) return;
-  MainWindow& window = run.app->window;
   RegexObject regex;  // COM for this thread, for the run
   PageDecoder decoder;
   WebRequestOptions options;
   options.pageDecoder = &decoder;
+  PageTurn turn(run.app);
   for (int step = 0; step < kMostPages; ++step) {
     if (step > 0 && !WorkerShouldGoOn()) return;
-    const Text keyword = window.编辑框1.GetText();
-    // A run ended meanwhile had its read dropped (empty text): no page for it.
-    if (!WorkerShouldGoOn()) return;
+    // A run ended meanwhile had its reads dropped, and one that its own rows
+    // ended (the list full) asks for no further page either.
+    if (!RunForWorker(TurnPage, &turn) || !WorkerShouldGoOn()) return;
+    const bool filtered = turn.filtered;
     ++run.pageNumber;
     FetchedPage page;
-    if (!FetchPage(SearchPageAddress(run.siteHost, keyword, run.pageNumber), options, regex, page)) return;
-    if (page.entries > 0) {
-      const bool filtered = window.精确框.IsChecked();
-      // Likewise an ended run's "unchecked" is no answer to list rows by.
-      if (!WorkerShouldGoOn()) return;
-      if (!ListPage(run, regex, filtered)) return;
-    }
+    if (!FetchPage(SearchPageAddress(run.siteHost, turn.keyword, run.pageNumber), options, regex, page)) return;
+    turn = PageTurn(run.app);
+    // Sent even without a kept row: the count is written for every page with entries.
+    turn.listRows = page.entries > 0;
+    if (turn.listRows && !BuildPageRows(run, regex, filtered, turn.rows)) return;
     // A page that failed ends the run saying so, its whole entries listed.
     if (PageFailed(page.statusText, page.entries > 0)) {
-      EndReason reason{run.app, PageFailureReason(run.pageNumber, page.statusText)};
-      (void)RunForWorker(FinishWithReason, &reason);
+      turn.ends = true;
+      turn.reason = PageFailureReason(run.pageNumber, page.statusText);
+      (void)RunForWorker(TurnPage, &turn);
       return;
     }
     if (page.entries <= 0) break;
   }
-  FinishSearchRun(run);
+  turn.ends = true;  // with the rows of a last page at the loop's bound
+  (void)RunForWorker(TurnPage, &turn);
 }
 
-void FinishSearchRun(SearchRunRecord& run) { (void)RunForWorker(Finish, run.app); }
+void FinishSearchRun(SearchRunRecord& run) {
+  PageTurn turn(run.app);
+  turn.ends = true;
+  (void)RunForWorker(TurnPage, &turn);
+}
