@@ -42,6 +42,7 @@ RowStore& RowStore::operator=(RowStore&& other) noexcept {
   textLeft = std::exchange(other.textLeft, 0);
   rowCount = std::exchange(other.rowCount, 0);
   bytesHeld = std::exchange(other.bytesHeld, 0);
+  byteLimit = other.byteLimit;
   return *this;
 }
 
@@ -52,12 +53,19 @@ RowStore::Row* RowStore::RowAt(int row) const {
   return static_cast<Row*>(rowPages.items[row / kRowsPerPage]) + row % kRowsPerPage;
 }
 
+void* RowStore::Take(size_t size) const {
+  if (size > byteLimit || bytesHeld > byteLimit - size) return nullptr;
+  return std::malloc(size);
+}
+
 bool RowStore::Push(BlockList& list, void* block) {
   if (list.count == list.capacity) {
     size_t capacity = list.capacity ? list.capacity * 2 : 64;
+    const size_t added = (capacity - list.capacity) * sizeof(void*);
+    if (added > byteLimit || bytesHeld > byteLimit - added) return false;
     void* grown = std::realloc(list.items, capacity * sizeof(void*));
     if (!grown) return false;
-    bytesHeld += (capacity - list.capacity) * sizeof(void*);
+    bytesHeld += added;
     list.items = static_cast<void**>(grown);
     list.capacity = capacity;
   }
@@ -67,7 +75,7 @@ bool RowStore::Push(BlockList& list, void* block) {
 
 char* RowStore::TextRoom(size_t size) {
   if (size > kLongestSharedText) {
-    char* own = static_cast<char*>(std::malloc(size));
+    char* own = static_cast<char*>(Take(size));
     if (!own) return nullptr;
     if (!Push(textBlocks, own)) {
       std::free(own);
@@ -77,7 +85,7 @@ char* RowStore::TextRoom(size_t size) {
     return own;
   }
   if (size > textLeft) {
-    char* block = static_cast<char*>(std::malloc(kTextBlockSize));
+    char* block = static_cast<char*>(Take(kTextBlockSize));
     if (!block) return nullptr;
     if (!Push(textBlocks, block)) {
       std::free(block);
@@ -100,7 +108,7 @@ bool RowStore::Append(const RowBatch& batch, int rowLimit) {
   const int wanted = rowCount + taken;
   const size_t pagesWanted = size_t(wanted - 1) / kRowsPerPage + 1;
   while (rowPages.count < pagesWanted) {
-    void* page = std::malloc(kRowsPerPage * sizeof(Row));
+    void* page = Take(kRowsPerPage * sizeof(Row));
     if (!page) return false;
     if (!Push(rowPages, page)) {
       std::free(page);

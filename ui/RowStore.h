@@ -46,6 +46,9 @@ class RowStore {
   void Clear();
   // Everything the store has taken from the heap, for the memory figures.
   [[nodiscard]] size_t BytesHeld() const { return bytesHeld; }
+  // The most the store takes from the heap; past it an append is refused as
+  // if the system had refused the memory. No limit unless set.
+  void SetByteLimit(size_t limit) { byteLimit = limit; }
 
  private:
   struct Row {
@@ -63,6 +66,8 @@ class RowStore {
   // Room for `size` bytes of text that stay where they are; null when refused.
   [[nodiscard]] char* TextRoom(size_t size);
   [[nodiscard]] bool Push(BlockList& list, void* block);
+  // malloc within the byte limit.
+  [[nodiscard]] void* Take(size_t size) const;
   void FreeAll();
 
   BlockList rowPages;    // kRowsPerPage rows each
@@ -71,4 +76,5 @@ class RowStore {
   size_t textLeft = 0;
   int rowCount = 0;
   size_t bytesHeld = 0;
+  size_t byteLimit = size_t(-1);
 };

@@ -106,4 +106,18 @@ TEST_F(SearchRunTest, ARunAtTheRowLimitEndsWithItsRowsAndSaysWhy) {
   EXPECT_EQ(app.window.状态条.parts[3].tipText, "");
 }
 
+TEST_F(SearchRunTest, AStoreThatIsRefusedMemoryEndsTheRunWithItsRowsAndSaysWhy) {
+  List().rows.SetByteLimit(400 * 1024);  // a row page and one text block: about 2,000 of these rows
+  StartSearch(kLongSearch);
+  KernelHandle worker = CurrentWorker();
+  ASSERT_TRUE(PumpUntil([] { return app.search.phase == SearchPhase::Idle; }, 30000));
+  EXPECT_TRUE(PumpUntilEnded(worker));
+  const int rows = List().RowCount();
+  EXPECT_GT(rows, 800);
+  EXPECT_LT(rows, kLongSearchRows);
+  ExpectNumberedAndCounted();
+  EXPECT_EQ(app.window.状态条.parts[3].tipText, "内存不足, 搜索已停止");
+  ExpectNothingMore(site);
+}
+
 }  // namespace

@@ -120,6 +120,26 @@ TEST(RowStore, HoldsLittleMoreThanTheTextsThemselves) {
   EXPECT_LT(overhead, 48.0) << "bytes a row beyond the texts";  // four zeros, the row record, block ends
 }
 
+TEST(RowStore, ARefusedAppendKeepsTheRowsBeforeItAndTheStoreStaysUsable) {
+  RowStore store;
+  store.SetByteLimit(1024 * 1024);  // the first row page and a few text blocks
+  ASSERT_TRUE(store.Append(Rows(0, 100)));
+  RowBatch big;
+  for (int row = 0; row < 3000; ++row) big.Add(DecimalText(row), Text(150, 'n'), "1 GB", Text(150, 'm'));
+  EXPECT_FALSE(store.Append(big));
+  const int kept = store.RowCount();
+  EXPECT_GT(kept, 100);
+  EXPECT_LT(kept, 3100);
+  EXPECT_LE(store.BytesHeld(), 1024u * 1024);
+  EXPECT_EQ(store.Cell(kept - 1, 1), Text(150, 'n'));  // the last row kept is whole
+  EXPECT_EQ(store.Cell(kept - 1, 3), Text(150, 'm'));
+  EXPECT_EQ(store.Cell(99, 3), "magnet:?xt=99");
+  EXPECT_FALSE(store.SetCell(0, 1, Text(300000, 'x')));  // a text of its own past the limit
+  EXPECT_EQ(store.Cell(0, 1), "name 0");
+  store.Clear();
+  EXPECT_TRUE(store.Append(Rows(0, 100)));  // the limit stays, the room is back
+}
+
 TEST(RowStore, MovingHandsTheRowsOn) {
   RowStore store;
   ASSERT_TRUE(store.Append(Rows(0, 3)));
