@@ -13,7 +13,7 @@ constexpr UINT_PTR kSubclassId = 1;
 // many milliseconds after the first of them: under Wine each new count
 // redraws the scroll bar, some milliseconds a time.
 constexpr UINT_PTR kRowCountTimer = 1;
-constexpr UINT kRowCountDelay = 30;
+constexpr UINT kRowCountDelay = 45;
 
 // The view learns the new count without redrawing what it shows or moving
 // its scroll position: rows added below stay out of the user's way.
