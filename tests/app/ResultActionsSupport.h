@@ -167,6 +167,20 @@ inline HWND OpenMenu() {
   return found;
 }
 
+// Puts the pointer on `point` of the list and waits until it is there: the
+// move comes back from the X server later, and arriving during a press it
+// would make the click a drag.
+inline void MoveCursorOnList(POINT point) {
+  POINT screen = point;
+  ClientToScreen(List().handle, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PumpUntil([&] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  }, 1000);
+  PumpMessagesFor(50);
+}
+
 // The popup's modal loop still runs this thread's timer callbacks: once the
 // menu shows, the driver notes where it is and posts the keys a user would
 // press (the loop takes posted keys of any window of the thread).
@@ -198,16 +212,8 @@ struct MenuDriver {
     seen = false;
     forced = false;
     shownAt = {};
-    POINT screen = point;
-    ClientToScreen(List().handle, &screen);
-    SetCursorPos(screen.x, screen.y);
-    // The pointer's move comes back from the X server later; arriving during
-    // the list's press tracking it would make the click a right drag.
-    PumpUntil([&] {
-      POINT now;
-      return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-    }, 1000);
-    PumpMessagesFor(100);
+    MoveCursorOnList(point);
+    PumpMessagesFor(50);
     SetForegroundWindow(app.window.window.handle);
     UINT_PTR driver = SetTimer(nullptr, 0, 30, Drive);
     UINT_PTR fallback = SetTimer(nullptr, 0, 3000, ForceClose);

@@ -50,23 +50,13 @@ class ResultListAtScale : public ResultActions {
     ADD_FAILURE() << "no check box on row " << row;
     return {};
   }
-  static void MoveCursorTo(POINT listPoint) {
-    POINT screen = listPoint;
-    ClientToScreen(List().handle, &screen);
-    SetCursorPos(screen.x, screen.y);
-    PumpUntil([&] {
-      POINT now;
-      return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-    }, 1000);
-    PumpMessagesFor(50);
-  }
   static void SendInputs(std::initializer_list<INPUT> inputs) {
     std::vector<INPUT> sent(inputs);
     SendInput(UINT(sent.size()), sent.data(), sizeof(INPUT));
     PumpMessagesFor(150);
   }
   static void LeftClickAt(POINT listPoint) {
-    MoveCursorTo(listPoint);
+    MoveCursorOnList(listPoint);
     INPUT down = {}, up = {};
     down.type = up.type = INPUT_MOUSE;
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
