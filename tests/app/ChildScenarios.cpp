@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "app/ProgramStart.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "tests/app/ThunderAgentComponent.h"
 #include "ui/MainWindow.h"
 #include "system/FatalError.h"
 
@@ -79,6 +81,92 @@ int ReadListOfAnotherProcess(HWND list, const char* output) {
   return 0;
 }
 
+// --- A handler's nested loops, and the fatal report over queued operations ---
+
+// TAB, then Shift+TAB, posted to the focused control from a timer that fires
+// inside the waits of 下载种子 (its nested message loop).
+struct TabPresses {
+  int step = 0;
+  bool inHandler = false;
+  bool pressedOutsideHandler = false;
+  HWND afterTab = nullptr;
+  HWND afterShiftTab = nullptr;
+} tabPresses;
+
+void SetShiftKey(bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+void CALLBACK PressTabKeys(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (!tabPresses.inHandler) tabPresses.pressedOutsideHandler = true;
+  switch (tabPresses.step++) {
+    case 0:
+      SetShiftKey(false);
+      PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+      break;
+    case 1:
+      tabPresses.afterTab = GetFocus();
+      SetShiftKey(true);
+      PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+      break;
+    default:
+      tabPresses.afterShiftTab = GetFocus();
+      SetShiftKey(false);
+      KillTimer(nullptr, timer);
+  }
+}
+
+// Three checked rows handed to the stand-in Thunder (three waits of 100 ms),
+// the keys pressed meanwhile; the process ends with 0 when TAB moved the
+// focus from 编辑框1 to 搜索_按钮 and Shift+TAB back, otherwise with the
+// number of the check that failed.
+void CALLBACK DownloadWhilePressingTab(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  // COM is the program's by now. The ProgID goes again before the process ends.
+  std::optional<ThunderAgentRegistration> thunder;
+  thunder.emplace();
+  ListView& list = app.window.超级列表框1;
+  for (int count = 0; count < 3; ++count) {
+    const int row = list.AppendRow();
+    list.SetCellText(row, 3, "magnet:?xt=urn:btih:" + DecimalText(row));
+    list.SetRowCheck(row, 1);
+  }
+  SendMessageW(app.window.循环执行.handle, BM_SETCHECK, BST_CHECKED, 0);
+  SetForegroundWindow(app.window.window.handle);
+  SetFocus(app.window.编辑框1.handle);
+  if (GetFocus() != app.window.编辑框1.handle) {
+    thunder.reset();
+    ExitProcess(24);
+  }
+  SetTimer(nullptr, 0, 20, PressTabKeys);
+  tabPresses.inHandler = true;
+  SendMessageW(app.window.window.handle, WM_COMMAND, WPARAM(ControlId::下载种子), 0);
+  tabPresses.inHandler = false;
+  UINT code = 0;
+  if (ReceivedThunderCalls().size() != 6) code = 23;
+  else if (tabPresses.step < 3 || tabPresses.pressedOutsideHandler) code = 22;
+  else if (tabPresses.afterTab != app.window.搜索_按钮.handle) code = 20;
+  else if (tabPresses.afterShiftTab != app.window.编辑框1.handle) code = 21;
+  thunder.reset();
+  ExitProcess(code);
+}
+
+void AppendRowOnTheUiThread(void*) { (void)app.window.超级列表框1.AppendRow(); }
+void DiscardNothing(void*) {}
+void RaiseOnTheUiThreadAsQueued(void*) { FatalError(kNoErrorCode, "queued"); }
+
+// One row listed; then the report queued for the UI thread, and 20 rows
+// behind it. The worker waits until the process ends.
+void QueueRowsBehindAReport(SearchRunRecord&) {
+  (void)app.window.超级列表框1.AppendRow();
+  (void)HandOnForWorker(RaiseOnTheUiThreadAsQueued, DiscardNothing, nullptr);
+  for (int count = 0; count < 20; ++count) (void)HandOnForWorker(AppendRowOnTheUiThread, DiscardNothing, nullptr);
+  while (WorkerShouldGoOn()) Sleep(50);
+}
+
 }  // namespace
 
 int RunChildScenario(const char* name) {
@@ -88,6 +176,11 @@ int RunChildScenario(const char* name) {
     SetTimer(nullptr, 0, 200, RaiseOnTheUiThread);
     return RunProgram(ListUntilEnded);
   }
+  if (std::strcmp(name, "tab-during-download") == 0) {
+    SetTimer(nullptr, 0, 100, DownloadWhilePressingTab);
+    return RunProgram(ListUntilEnded);
+  }
+  if (std::strcmp(name, "rows-behind-a-report") == 0) return RunProgram(QueueRowsBehindAReport);
   // The program itself, searching the site at the host that follows.
   if (std::strncmp(name, "search-run=", 11) == 0) {
     app.search.siteHost = name + 11;

@@ -30,7 +30,7 @@ TEST(SearchAddress, OtherBytesStayAsTheyAre) {
 namespace {
 
 TEST(SearchAddress, ADoubleByteCharacterGoesWholeWhateverItsTrailByte) {
-  EXPECT_EQ(EncodeKeywordSegment("\xDF\x5C\xB6\xAF"), "\xDF\x5C\xB6\xAF");                  // 運動: trail byte 5C is "\"
+  EXPECT_EQ(EncodeKeywordSegment("\xDF\x5C\xB6\xAF"), "\xDF\x5C\xB6\xAF");                  // 運动: trail byte 5C is "\"
   EXPECT_EQ(EncodeKeywordSegment("\xD5\x5C"), "\xD5\x5C");                                  // 誠
   EXPECT_EQ(EncodeKeywordSegment("a\xDF\x5C#b"), "a\xDF\x5C%23b");                          // a運#b
   EXPECT_EQ(EncodeKeywordSegment("\x81\x3F?"), "\x81\x3F%3F");                              // a character whose trail is "?"

@@ -1,7 +1,12 @@
-// Through the real bridge and, in the test prefixes, the stand-in data stream.
+// Through the real bridge and, in the test prefixes, the stand-in data stream;
+// one case with a stream of the test's own that refuses the charset's name.
 #include "web/DecodePageText.h"
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
+
+#include "tests/web/CharsetRefusingStream.h"
 
 namespace {
 
@@ -51,6 +56,21 @@ TEST(DecodePageText, ADeclarationBeyondTheFirst1024BytesIsNotSeen) {
 TEST(DecodePageText, ACharsetTheStreamCannotReadKeepsTheText) {
   const Text page = Text("<meta charset=\"x-no-such-charset\">") + kUtf8Chinese;
   EXPECT_EQ(Decoded(page), page);
+}
+
+TEST(DecodePageText, ACharsetTheStreamRefusesToTakeKeepsTheTextAndTheStreamIsNotRead) {
+  const bool comInitialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  {
+    CharsetRefusingStreamRegistration refusing;
+    ASSERT_TRUE(refusing.Registered());
+    // A charset the stand-in would take and read (see above).
+    const Text page = Text("<meta charset=\"utf-8\">") + kUtf8Chinese;
+    EXPECT_EQ(Decoded(page), page);
+    EXPECT_EQ(RefusingStreamCallsSoFar().charsetPuts, 1);
+    EXPECT_EQ(RefusingStreamCallsSoFar().readTexts, 0);
+    EXPECT_EQ(RefusingStreamCallsSoFar().closes, 1);
+  }
+  if (comInitialised) CoUninitialize();
 }
 
 TEST(DecodePageText, AnEmptyBodyStaysEmpty) { EXPECT_EQ(Decoded(""), ""); }

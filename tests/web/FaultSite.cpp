@@ -1,5 +1,7 @@
 #include "tests/web/FaultSite.h"
 
+#include <cstdlib>
+
 namespace {
 
 // The rows list is bytes, not code page 936 text: a stray lead byte at the end
@@ -27,3 +29,21 @@ std::vector<SiteRow> FaultSiteRows(const TestServer& site, const Text& fault, in
 Text FaultPagePath(const Text& fault, int page) { return "/ma/" + fault + "/time-" + DecimalText(page) + ".html"; }
 
 Text FaultSiteLog(const TestServer& site) { return Fetch(site.Url("/log")).text; }
+
+std::vector<TimedRequest> FaultSiteTimedLog(const TestServer& site) {
+  std::vector<TimedRequest> log;
+  for (const Text& line : SplitBytes(Fetch(site.Url("/timed-log")).text, '\n')) {
+    const size_t space = line.find(' ');
+    if (space == Text::npos) continue;
+    log.push_back({std::strtod(line.substr(0, space).c_str(), nullptr), line.substr(space + 1)});
+  }
+  return log;
+}
+
+std::vector<double> RequestTimes(const std::vector<TimedRequest>& log, const Text& path) {
+  std::vector<double> times;
+  for (const TimedRequest& request : log) {
+    if (request.path == path) times.push_back(request.seconds);
+  }
+  return times;
+}

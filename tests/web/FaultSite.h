@@ -19,3 +19,13 @@ Text FaultPagePath(const Text& fault, int page);
 
 // Every /ma/ path the site was asked for so far, one a line.
 Text FaultSiteLog(const TestServer& site);
+
+// One request of a result page, with the seconds from the site's start to its arrival.
+struct TimedRequest {
+  double seconds = 0;
+  Text path;
+};
+// Every /ma/ request so far, in order of arrival (/timed-log).
+std::vector<TimedRequest> FaultSiteTimedLog(const TestServer& site);
+// The arrival times of the requests of `path` among `log`.
+std::vector<double> RequestTimes(const std::vector<TimedRequest>& log, const Text& path);

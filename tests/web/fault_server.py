@@ -11,9 +11,12 @@ and page 2 carries the fault named by the keyword (see FAULTS). Beside them:
                          before any zero byte: file name, size, address,
                          tab-separated, one a line, in the page's bytes
   /log                   every /ma/ path requested so far, one a line
+  /timed-log             the same paths, each after the seconds from the
+                         server's start to the request ("12.345 PATH")
   /shutdown              stops the server
 With --untrusted-tls a second listener serves over a certificate whose
 authority nobody trusts; page 2 of "untrusted" redirects there.
+The keyword FAULT.N moves the fault to page N (see AnyPageFaultHandler).
 Bounded like test_server.py: N requests, SECONDS idle, and every stall ends
 when the client goes away or after STALL_LIMIT seconds.
 """
@@ -193,6 +196,133 @@ class FaultHandler(test_server.Handler):
         self.reply(302, "Found", b"elsewhere", [("Location", target)])
 
 
+# --- Faults on any page, faults that pass, and the times of the requests -----
+#
+# The keyword FAULT.N (N a page number) puts the fault FAULT on page N: the
+# pages before it and the one after it hold five ordinary entries, and the
+# page after that holds none. Page N carries exactly what page 2 of FAULT
+# carries (the same bytes, rows and behaviour), so every fault above can move.
+# The faults of this section work in both forms, FAULT alone meaning page 2:
+#   cut             the headers with the full length, 3 whole entries and part
+#                   of a 4th, then an orderly close (no reset)
+#   status404-empty HTTP 404 with a page without entries
+#   status500-empty HTTP 500 with a page without entries
+#   flaky           HTTP 503 with a page without entries to the first
+#                   FLAKY_FAILURES requests of the page's path, then the page
+#   charset         five entries with Chinese names in GBK, on a page that
+#                   declares a charset no data stream knows
+
+FLAKY_FAILURES = 2
+MOST_FAULT_PAGE = 1000
+PLACED_KEYWORD = re.compile(r"(.+)\.([1-9][0-9]{0,3})\Z")
+UNKNOWN_CHARSET_META = '<meta charset="x-no-such-charset">'
+
+
+def charset_name(page, index):
+    return f"字符集 {page} 号页面 条目 {index + 1}.iso"
+
+
+def placement(segment):
+    """(fault, page the fault is on) for the keyword's path segment."""
+    placed = PLACED_KEYWORD.match(segment)
+    if placed and int(placed.group(2)) <= MOST_FAULT_PAGE:
+        return placed.group(1), int(placed.group(2))
+    return segment, 2
+
+
+def placed_ordinary_keyword(segment, fault_page):
+    return pages.Keyword(fault_page + 1, ORDINARY_COUNT, names=ordinary_name(segment))
+
+
+def charset_keyword():
+    return pages.Keyword(3, ORDINARY_COUNT, meta=UNKNOWN_CHARSET_META, names=charset_name)
+
+
+def empty_page(fault):
+    return encoded(pages.page_markup(None, fault, 2))
+
+
+def any_page_fault_rows(fault):
+    """The whole rows of the page that carries one of this section's faults."""
+    if fault in ("status404-empty", "status500-empty"):
+        return []
+    if fault == "charset":
+        return pages.expected_rows(charset_keyword(), fault, 2)
+    rows = pages.expected_rows(keyword_for(fault, 2), fault, 2)
+    return rows[:CUT_ENTRY] if fault == "cut" else rows
+
+
+ANY_PAGE_FAULTS = ("cut", "status404-empty", "status500-empty", "flaky", "charset")
+
+
+def fault_page_rows(fault):
+    return any_page_fault_rows(fault) if fault in ANY_PAGE_FAULTS else whole_rows(fault, 2)
+
+
+def prepare_any_page_faults(server):
+    server.started = time.monotonic()
+    server.timed = []             # (seconds since the start, path)
+    server.path_requests = {}     # path -> requests of it so far
+
+
+class AnyPageFaultHandler(FaultHandler):
+    def route(self, head=False):
+        path = self.path.partition("?")[0]
+        parts = path.split("/")
+        if path == "/timed-log":
+            lines = "".join(f"{seconds:.3f} {each}\n" for seconds, each in self.server.timed)
+            return self.reply(200, "OK", lines.encode("latin-1"))
+        is_page = (len(parts) == 4 and parts[1] == "ma" and parts[3].startswith("time-")
+                   and parts[3].endswith(".html") and parts[3][len("time-"):-len(".html")].isdigit())
+        if is_page:
+            self.server.timed.append((time.monotonic() - self.server.started, path))
+            self.server.path_requests[path] = self.server.path_requests.get(path, 0) + 1
+        if len(parts) != 4 or parts[1] not in ("ma", "expected"):
+            return super().route(head)
+        fault, fault_page = placement(parts[2])
+        if fault == parts[2] and fault not in ANY_PAGE_FAULTS:
+            return super().route(head)  # a fault of page 2, as ever
+        if parts[1] == "expected" and parts[3].isdigit():
+            return self.reply_rows(parts[2], fault, fault_page, int(parts[3]))
+        if not is_page:
+            return super().route(head)
+        self.server.requested.append(path)
+        page = int(parts[3][len("time-"):-len(".html")])
+        if page != fault_page:
+            markup = pages.page_markup(placed_ordinary_keyword(parts[2], fault_page), parts[2], page)
+            return self.reply(200, "OK", encoded(markup), [("Content-Type", "text/html")])
+        method = getattr(self, "fault_" + fault.replace("-", "_"), None)
+        if method:
+            return method(fault)
+        return self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    def reply_rows(self, segment, fault, fault_page, page):
+        if page == fault_page:
+            rows = fault_page_rows(fault)
+        else:
+            rows = pages.expected_rows(placed_ordinary_keyword(segment, fault_page), segment, page)
+        return self.reply(200, "OK", b"".join(encoded("\t".join(row) + "\n") for row in rows))
+
+    def fault_cut(self, fault):
+        self.cut(fault)
+        self.close_connection = True  # what is left goes unsent; the close is orderly
+
+    def fault_status404_empty(self, fault):
+        self.reply(404, "Not Found", empty_page(fault), [("Content-Type", "text/html")])
+
+    def fault_status500_empty(self, fault):
+        self.reply(500, "Internal Server Error", empty_page(fault), [("Content-Type", "text/html")])
+
+    def fault_flaky(self, fault):
+        if self.server.path_requests[self.path.partition("?")[0]] <= FLAKY_FAILURES:
+            return self.reply(503, "Service Unavailable", empty_page(fault), [("Content-Type", "text/html")])
+        self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    def fault_charset(self, fault):
+        markup = pages.page_markup(charset_keyword(), fault, 2)
+        self.reply(200, "OK", encoded(markup), [("Content-Type", "text/html")])
+
+
 def main(arguments):
     port_file, tls, untrusted, idle, max_requests = arguments[0], None, None, 30.0, 20000
     rest = arguments[1:]
@@ -207,12 +337,14 @@ def main(arguments):
             max_requests, rest = int(rest[1]), rest[2:]
         else:
             raise SystemExit(f"unknown argument {rest[0]}")
-    server = test_server.listen(FaultHandler, tls, idle)
+    server = test_server.listen(AnyPageFaultHandler, tls, idle)
     server.requested, server.redirect_hops, server.untrusted_port = [], 0, 0
+    prepare_any_page_faults(server)
     if untrusted:
         # Ends with the process; a refused handshake costs it one of its requests.
-        other = test_server.listen(FaultHandler, untrusted, idle)
+        other = test_server.listen(AnyPageFaultHandler, untrusted, idle)
         other.requested, other.redirect_hops = [], 0
+        prepare_any_page_faults(other)
         server.untrusted_port = other.server_address[1]
         threading.Thread(target=test_server.serve, args=(other, 100), daemon=True).start()
     test_server.write_port(server, port_file)
