@@ -65,7 +65,7 @@ TEST(WebRequestFailure, EachFailingCallWritesItsMessageAndClosesInReverseOrder) 
   }
 }
 
-TEST(WebRequestFailure, ReadFailureKeepsBytesSoFarAndStatusComesFromHeaders) {
+TEST(WebRequestFailure, ReadFailureKeepsBytesSoFarAndIsReportedAfterTheStatusLine) {
   FakeWinHttp& fake = ResetFakeWinHttp();
   fake.body = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'};
   fake.failReadAt = 3;
@@ -75,8 +75,24 @@ TEST(WebRequestFailure, ReadFailureKeepsBytesSoFarAndStatusComesFromHeaders) {
   options.statusText = &status, options.responseBody = &body;
   EXPECT_EQ(Request(kUrl, options), "abcdefgh");
   EXPECT_EQ(body, (ByteSet{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'}));
-  EXPECT_EQ(status, "200 OK");
+  EXPECT_EQ(status, "713 读取数据失败!");  // not the "200 OK" of the headers
   EXPECT_EQ(Closes(fake), kAllClosed);
+}
+
+TEST(WebRequestFailure, ABodyShorterThanItsContentLengthIsAFailedRead) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.body = {'a', 'b', 'c'};
+  fake.rawHeaders = L"HTTP/1.1 200 OK\r\ncontent-length:  4\r\n\r\n";
+  Text status;
+  WebRequestOptions options;
+  options.statusText = &status;
+  EXPECT_EQ(Request(kUrl, options), "abc");
+  EXPECT_EQ(status, "713 读取数据失败!");
+  ResetFakeWinHttp();  // the same record, anew
+  fake.body = {'a', 'b', 'c'};
+  fake.rawHeaders = L"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n";
+  EXPECT_EQ(Request(kUrl, options), "abc");
+  EXPECT_EQ(status, "200 OK");  // whole
 }
 
 TEST(WebRequestFailure, UnreadableHeadersGiveEmptyTextAndTouchNoOutput) {
