@@ -114,11 +114,12 @@ int ScreenDpi() {
 
 HFONT StockGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
-// The stock GUI font is made once, for the system's DPI (the screen's
-// LOGPIXELSY: under Wine its height follows the prefix's LogPixels, -11 at 96
-// and -17 at 144), and never follows a window to another DPI. At any other DPI
-// a font of its face is made with the height scaled from that DPI; empty where
-// the stock font serves as it is (or the scaled one could not be made).
+// The stock GUI font never follows a window to another DPI. It is taken as
+// made for the system's DPI (the screen's LOGPIXELSY), as Wine makes it: its
+// height there follows the prefix's LogPixels, -11 at 96 and -17 at 144, so
+// scaling it from 96 would scale it twice. At any other DPI a font of its face
+// is made with the height scaled from the system's DPI; empty where the stock
+// font serves as it is (or the scaled one could not be made).
 GdiObject ScaledGuiFont(int dpi) {
   const int madeFor = ScreenDpi();
   if (dpi == madeFor) return GdiObject();
@@ -206,6 +207,21 @@ void SetUpStatusBar(StatusBar& bar) {
   }
 }
 
+// 全选框 lies over the list's header, whose height follows its font and
+// does not scale with the layout: where the box would reach below the header,
+// over the first row, it moves up to the header's bottom edge.
+void KeepOnTheHeader(HWND box, HWND list, HWND window) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  RECT headerRect, boxRect;
+  if (!header || !GetWindowRect(header, &headerRect) || !GetWindowRect(box, &boxRect)) return;
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&headerRect), 2);
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&boxRect), 2);
+  int rise = boxRect.bottom - headerRect.bottom;
+  if (rise > boxRect.top - headerRect.top) rise = boxRect.top - headerRect.top;
+  if (rise <= 0) return;
+  SetWindowPos(box, nullptr, boxRect.left, boxRect.top - rise, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 int WindowDpi(HWND window) {
@@ -279,6 +295,7 @@ void LayOutForDpi(MainWindow& target, int dpi, const RECT& outer) {
   int column = 0;
   for (const ColumnLayout& layout : kColumnLayout)
     SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(column++), MAKELPARAM(ScaleToDpi(layout.width, dpi), 0));
+  KeepOnTheHeader(target.全选框.handle, list, window);
 
   target.textFont = std::move(textFont);
   target.guiFont = std::move(scaledGuiFont);
