@@ -176,12 +176,13 @@ void DpiLayout::ExpectRectanglesScaled(int dpi) const {
 void DpiLayout::ExpectFontsColumnsAndPartsScaled(int dpi) const {
   LOGFONTW stock = {};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
-  // The stock font is made for the prefix's DPI; at 96 DPI its height is -11.
+  // The stock font is made for the prefix's DPI (its height there depends on
+  // the locale: -11 at 96 DPI in the C locale, -12 under zh_CN).
   for (HWND shown : {window, Control(ControlId::透明标签1), Control(ControlId::循环执行), Control(ControlId::精确框),
                      Control(ControlId::搜索_按钮), Control(ControlId::停止_按钮), Control(ControlId::全选框)}) {
     SCOPED_TRACE(GetDlgCtrlID(shown));
     LOGFONTW font = FontOf(shown);
-    EXPECT_NEAR(font.lfHeight, -11.0 * dpi / 96, 1.0);
+    EXPECT_NEAR(font.lfHeight, double(stock.lfHeight) * dpi / PrefixDpi(), 1.0);
     EXPECT_STREQ(font.lfFaceName, stock.lfFaceName);
     EXPECT_EQ(font.lfWeight, stock.lfWeight);
   }
