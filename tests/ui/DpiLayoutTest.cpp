@@ -101,7 +101,7 @@ class DpiLayout : public ::testing::Test {
     return outer;
   }
   RECT CentredAt(int dpi) const {
-    int width = At(kMainWindowWidth, dpi), height = At(kMainWindowHeight, dpi);
+    int width = At(677, dpi), height = At(492, dpi);
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     return RECT{left, top, left + width, top + height};
   }
