@@ -23,18 +23,24 @@ LONG bindingCount = 0;
 
 }  // namespace
 
-FARPROC BindSystemFunction(const char* library, const char* name) {
+FARPROC FindSystemFunction(const char* library, const char* name) {
   HMODULE module = library && *library ? LoadLibraryA(library) : nullptr;
-  if (!module) NotFound(library, name);
+  if (!module) return nullptr;
   const char* procedure = name;
   if (name[0] == '#') procedure = MAKEINTRESOURCEA(std::strtoul(name + 1, nullptr, 10));
   FARPROC address = GetProcAddress(module, procedure);
   if (!address) {
     FreeLibrary(module);
-    NotFound(library, name);
+    return nullptr;
   }
   LONG slot = InterlockedIncrement(&bindingCount) - 1;
   if (slot < kMaxBindings) boundLibraries[slot] = module;
+  return address;
+}
+
+FARPROC BindSystemFunction(const char* library, const char* name) {
+  FARPROC address = FindSystemFunction(library, name);
+  if (!address) NotFound(library, name);
   return address;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // System library functions bound by library and name at their first call.
-// A library or function that cannot be found ends in the fatal report.
+// A library or function that cannot be found ends in the fatal report, unless
+// it is bound as optional (one that older systems lack).
 #include <windows.h>
 
 #include <utility>
@@ -8,6 +9,9 @@
 // The address of `name` in `library` ("#123" names an ordinal). Never returns
 // null: a failed lookup releases the library and raises the fatal report.
 FARPROC BindSystemFunction(const char* library, const char* name);
+
+// The address of `name` in `library`, or null when either is missing; no report.
+FARPROC FindSystemFunction(const char* library, const char* name);
 
 // Releases every library loaded by BindSystemFunction; part of the orderly end.
 void ReleaseBoundLibraries();
@@ -40,4 +44,31 @@ class SystemFunction {
   const char* library;
   const char* name;
   mutable FARPROC address = nullptr;
+};
+
+// A function that some supported systems lack (GetDpiForWindow before
+// Windows 10): looked up once, null where it is missing, so that the caller
+// takes its fallback. Declared with the function's own signature.
+template <typename FunctionPointer>
+class OptionalSystemFunction {
+ public:
+  constexpr OptionalSystemFunction(const char* library, const char* name) : library(library), name(name) {}
+  OptionalSystemFunction(const OptionalSystemFunction&) = delete;
+  OptionalSystemFunction& operator=(const OptionalSystemFunction&) = delete;
+
+  // Null when the system has no such function.
+  FunctionPointer Address() const {
+    if (!__atomic_load_n(&lookedUp, __ATOMIC_ACQUIRE)) {
+      // Two threads may look up at once; both find the same answer.
+      __atomic_store_n(&address, FindSystemFunction(library, name), __ATOMIC_RELAXED);
+      __atomic_store_n(&lookedUp, true, __ATOMIC_RELEASE);
+    }
+    return reinterpret_cast<FunctionPointer>(reinterpret_cast<void*>(__atomic_load_n(&address, __ATOMIC_RELAXED)));
+  }
+
+ private:
+  const char* library;
+  const char* name;
+  mutable FARPROC address = nullptr;
+  mutable bool lookedUp = false;
 };

@@ -57,6 +57,10 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }
+    case WM_DPICHANGED:
+      // Both halves of wParam carry the new DPI; lParam the rectangle the system suggests.
+      LayOutForDpi(*target, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_SETFONT:
       target->font = reinterpret_cast<HFONT>(wParam);
       return 0;
@@ -97,6 +101,12 @@ const wchar_t* MainWindowClass() {
   return name;
 }
 
+RECT CentredOnScreen(int width, int height) {
+  int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  return RECT{left, top, left + width, top + height};
+}
+
 bool IsTabStop(HWND control) {
   return control && IsWindowVisible(control) && IsWindowEnabled(control) &&
          (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP);
@@ -110,24 +120,23 @@ bool CreateMainWindow(MainWindow& target, EventTable events, void* handlerContex
   target.events = std::move(events);
   target.handlerContext = handlerContext;
   target.ending = false;
-  int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth) / 2;
-  int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2;
-  HWND window = CreateWindowExW(0, MainWindowClass(), L"", kMainWindowStyle, left, top, kMainWindowWidth,
-                                kMainWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), &target);
+  // Made where it will be shown, at the layout's size: its DPI is that of
+  // its monitor, known once the window exists.
+  RECT place = CentredOnScreen(kMainWindowWidth, kMainWindowHeight);
+  HWND window = CreateWindowExW(0, MainWindowClass(), L"", kMainWindowStyle, place.left, place.top,
+                                kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                &target);
   if (!window) return false;
   target.window.handle = window;
-  RECT outer;
-  GetWindowRect(window, &outer);
-  if (outer.right - outer.left != kMainWindowWidth || outer.bottom - outer.top != kMainWindowHeight)
-    SetWindowPos(window, nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
   target.icon = CreateWindowIcon();
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(target.icon.Get()));
   SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(target.icon.Get()));
-  SendMessageW(window, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   if (!CreateControls(target)) {
     DestroyMainWindow(target);
     return false;
   }
+  int dpi = WindowDpi(window);
+  LayOutForDpi(target, dpi, CentredOnScreen(ScaleToDpi(kMainWindowWidth, dpi), ScaleToDpi(kMainWindowHeight, dpi)));
   Raise(target, ControlId::MainWindow, ControlEvent::Created);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);

@@ -29,7 +29,8 @@ struct MainWindow {
   void* handlerContext = nullptr;  // handed to every handler
   WorkerChannel channel;           // the current search's worker run, if any
   bool ending = false;  // the program has begun to end: no more handlers
-  HFONT font = nullptr;  // the window's own (WM_SETFONT), the stock DEFAULT_GUI_FONT
+  HFONT font = nullptr;  // the window's own (WM_SETFONT): the GUI font of its DPI
+  GdiObject guiFont;    // DEFAULT_GUI_FONT's face scaled, where the window's DPI is not the stock font's
   GdiObject textFont;   // the edit box's and the list's font
   IconHandle icon;
 };

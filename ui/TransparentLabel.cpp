@@ -4,6 +4,13 @@
 
 namespace {
 
+// The font set by WM_SETFONT, kept in the window's extra bytes; the stock GUI
+// font until one is set.
+HFONT LabelFont(HWND window) {
+  HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, 0));
+  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
 LRESULT CALLBACK LabelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
@@ -19,13 +26,19 @@ LRESULT CALLBACK LabelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
         GetClientRect(window, &client);
         SetBkMode(context, TRANSPARENT);
         SetTextColor(context, RGB(0, 0, 0));
-        HGDIOBJ previous = SelectObject(context, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ previous = SelectObject(context, LabelFont(window));
         DrawTextW(context, text.c_str(), length, &client, DT_LEFT | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
         SelectObject(context, previous);
       }
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_SETFONT:
+      SetWindowLongPtrW(window, 0, LONG_PTR(wParam));
+      if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(LabelFont(window));
     case WM_SETTEXT: {
       LRESULT result = DefWindowProcW(window, message, wParam, lParam);
       InvalidateRect(window, nullptr, TRUE);
@@ -42,6 +55,7 @@ const wchar_t* TransparentLabelClass() {
     WNDCLASSW windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = LabelProcedure;
+    windowClass.cbWndExtra = sizeof(HFONT);
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"SeedSearchTransLabel";

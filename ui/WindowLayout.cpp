@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
+#include "system/SystemFunction.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindow.h"
 #include "ui/TransparentLabel.h"
@@ -85,9 +88,9 @@ HWND* WindowSlot(MainWindow& target, ControlId id) {
   }
 }
 
-LOGFONTW TextFontLayout() {
+LOGFONTW TextFontLayout(int dpi) {
   LOGFONTW font = {};
-  font.lfHeight = -12;
+  font.lfHeight = ScaleToDpi(-12, dpi);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = GB2312_CHARSET;
   font.lfOutPrecision = OUT_STROKE_PRECIS;
@@ -99,9 +102,50 @@ LOGFONTW TextFontLayout() {
   return font;
 }
 
-void SetUpEditBox(HWND edit, HFONT font) {
-  SendMessageW(edit, WM_SETFONT, WPARAM(font), FALSE);
-  // The box grows when the font's text does not fit between its edges.
+OptionalSystemFunction<UINT(WINAPI*)(HWND)> getDpiForWindow{"user32.dll", "GetDpiForWindow"};
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return kLayoutDpi;
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+HFONT StockGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+// The stock GUI font never follows a window to another DPI. It is taken as
+// made for the system's DPI (the screen's LOGPIXELSY), as Wine makes it: its
+// height there follows the prefix's LogPixels, -11 at 96 and -17 at 144, so
+// scaling it from 96 would scale it twice. At any other DPI a font of its face
+// is made with the height scaled from the system's DPI; empty where the stock
+// font serves as it is (or the scaled one could not be made).
+GdiObject ScaledGuiFont(int dpi) {
+  const int madeFor = ScreenDpi();
+  if (dpi == madeFor) return GdiObject();
+  LOGFONTW font = {};
+  if (GetObjectW(StockGuiFont(), sizeof font, &font) != int(sizeof font)) return GdiObject();
+  font.lfHeight = MulDiv(font.lfHeight, dpi, madeFor);
+  font.lfWidth = MulDiv(font.lfWidth, dpi, madeFor);
+  return GdiObject(CreateFontIndirectW(&font));
+}
+
+// The control's rectangle in the main window's client area at `dpi`. The
+// edges are scaled rather than the sizes, so that controls that do not
+// overlap at 96 DPI do not overlap at any other.
+RECT ControlRect(const ControlLayout& layout, int dpi) {
+  int left = layout.left, top = layout.top;
+  if (layout.parent != ControlId::MainWindow) {
+    const ControlLayout& parent = LayoutOf(layout.parent);
+    left += parent.left;
+    top += parent.top;
+  }
+  return RECT{ScaleToDpi(left, dpi), ScaleToDpi(top, dpi), ScaleToDpi(left + layout.width, dpi),
+              ScaleToDpi(top + layout.height, dpi)};
+}
+
+// The edit box grows when the font's text does not fit between its edges.
+int EditBoxHeight(HWND edit, HFONT font, int height) {
   HDC context = GetDC(edit);
   HGDIOBJ previous = SelectObject(context, font);
   TEXTMETRICW metrics = {};
@@ -109,14 +153,16 @@ void SetUpEditBox(HWND edit, HFONT font) {
   SelectObject(context, previous);
   ReleaseDC(edit, context);
   int needed = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
-  const ControlLayout& layout = LayoutOf(ControlId::编辑框1);
-  if (needed > layout.height)
-    SetWindowPos(edit, nullptr, 0, 0, layout.width, needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return needed > height ? needed : height;
+}
+
+void SetUpEditBox(HWND edit) {
   SendMessageW(edit, EM_LIMITTEXT, 0, 0);
   SendMessageW(edit, EM_SETSEL, 0, 0);
 }
 
-void SetUpListView(ListView& target, HWND list, HFONT font) {
+// The columns' widths are the layout's (LayOutForDpi).
+void SetUpListView(ListView& target, HWND list) {
   target.Attach(list);
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES |
                          LVS_EX_INFOTIP;
@@ -124,7 +170,6 @@ void SetUpListView(ListView& target, HWND list, HFONT font) {
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, LPARAM(RGB(0, 0, 0)));
   SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
   SendMessageW(list, LVM_SETBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
-  SendMessageW(list, WM_SETFONT, WPARAM(font), FALSE);
   int index = 0;
   for (const ColumnLayout& layout : kColumnLayout) {
     std::wstring title = TextToUtf16(layout.title);
@@ -137,16 +182,23 @@ void SetUpListView(ListView& target, HWND list, HFONT font) {
   }
 }
 
-void SetUpStatusBar(StatusBar& bar) {
-  SendMessageW(bar.handle, SB_SETBKCOLOR, 0, LPARAM(GetSysColor(COLOR_BTNFACE)));
+void SetStatusParts(StatusBar& bar, int dpi) {
   int edges[StatusBar::kPartCount];
   int edge = 0;
   for (int index = 0; index < StatusBar::kPartCount; ++index) {
-    edge += kStatusPartLayout[index].width;
+    bar.parts[index].width = ScaleToDpi(kStatusPartLayout[index].width, dpi);
+    edge += bar.parts[index].width;
     edges[index] = edge;
-    bar.parts[index] = StatusBarPart{kStatusPartLayout[index].width, 0, -1, kStatusPartLayout[index].text, ""};
   }
   SendMessageW(bar.handle, SB_SETPARTS, WPARAM(StatusBar::kPartCount), reinterpret_cast<LPARAM>(edges));
+}
+
+// The parts' texts are set once; their widths again by every layout.
+void SetUpStatusBar(StatusBar& bar) {
+  SendMessageW(bar.handle, SB_SETBKCOLOR, 0, LPARAM(GetSysColor(COLOR_BTNFACE)));
+  for (int index = 0; index < StatusBar::kPartCount; ++index)
+    bar.parts[index] = StatusBarPart{kStatusPartLayout[index].width, 0, -1, kStatusPartLayout[index].text, ""};
+  SetStatusParts(bar, kLayoutDpi);
   for (int index = 0; index < StatusBar::kPartCount; ++index) {
     const StatusBarPart& part = bar.parts[index];
     SendMessageW(bar.handle, SB_SETTEXTW, WPARAM(index | part.drawingStyle),
@@ -155,37 +207,47 @@ void SetUpStatusBar(StatusBar& bar) {
   }
 }
 
+// 全选框 lies over the list's header, whose height follows its font and
+// does not scale with the layout: where the box would reach below the header,
+// over the first row, it moves up to the header's bottom edge.
+void KeepOnTheHeader(HWND box, HWND list, HWND window) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  RECT headerRect, boxRect;
+  if (!header || !GetWindowRect(header, &headerRect) || !GetWindowRect(box, &boxRect)) return;
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&headerRect), 2);
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&boxRect), 2);
+  int rise = boxRect.bottom - headerRect.bottom;
+  if (rise > boxRect.top - headerRect.top) rise = boxRect.top - headerRect.top;
+  if (rise <= 0) return;
+  SetWindowPos(box, nullptr, boxRect.left, boxRect.top - rise, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
+
+int WindowDpi(HWND window) {
+  if (auto dpiForWindow = getDpiForWindow.Address()) {
+    UINT dpi = dpiForWindow(window);
+    if (dpi > 0) return int(dpi);
+  }
+  return ScreenDpi();
+}
 
 bool CreateControls(MainWindow& target) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  LOGFONTW fontLayout = TextFontLayout();
-  target.textFont.Reset(CreateFontIndirectW(&fontLayout));
-  HFONT textFont = static_cast<HFONT>(target.textFont.Get());
-
   for (const ControlLayout& layout : kControlLayout) {
-    int left = layout.left, top = layout.top;
-    if (layout.parent != ControlId::MainWindow) {
-      const ControlLayout& parent = LayoutOf(layout.parent);
-      left += parent.left;
-      top += parent.top;
-    }
+    RECT rect = ControlRect(layout, kLayoutDpi);
     HWND control = CreateWindowExW(layout.extendedStyle, ClassOf(layout.kind), TextToUtf16(layout.text).c_str(),
-                                   WS_CHILD | WS_VISIBLE | layout.style, left, top, layout.width, layout.height,
-                                   target.window.handle, reinterpret_cast<HMENU>(INT_PTR(layout.id)), instance,
-                                   nullptr);
+                                   WS_CHILD | WS_VISIBLE | layout.style, rect.left, rect.top,
+                                   rect.right - rect.left, rect.bottom - rect.top, target.window.handle,
+                                   reinterpret_cast<HMENU>(INT_PTR(layout.id)), instance, nullptr);
     if (!control) return false;
     *WindowSlot(target, layout.id) = control;
     switch (layout.kind) {
-      case ControlKind::EditBox: SetUpEditBox(control, textFont); break;
-      case ControlKind::ListView: SetUpListView(target.超级列表框1, control, textFont); break;
+      case ControlKind::EditBox: SetUpEditBox(control); break;
+      case ControlKind::ListView: SetUpListView(target.超级列表框1, control); break;
       case ControlKind::StatusBar: SetUpStatusBar(target.状态条); break;
-      case ControlKind::CheckBox:
-        SendMessageW(control, WM_SETFONT, WPARAM(guiFont), FALSE);
-        SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0);
-        break;
-      default: SendMessageW(control, WM_SETFONT, WPARAM(guiFont), FALSE); break;
+      case ControlKind::CheckBox: SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0); break;
+      default: break;
     }
   }
   target.搜索_按钮.caption = LayoutOf(ControlId::搜索_按钮).text;
@@ -199,4 +261,43 @@ bool CreateControls(MainWindow& target) {
   SetWindowPos(target.全选框.handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(target.分组框, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return true;
+}
+
+void LayOutForDpi(MainWindow& target, int dpi, const RECT& outer) {
+  HWND window = target.window.handle;
+  SetWindowPos(window, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // The new fonts are handed to the controls before the old ones are released.
+  LOGFONTW textLayout = TextFontLayout(dpi);
+  GdiObject textFont(CreateFontIndirectW(&textLayout));
+  GdiObject scaledGuiFont = ScaledGuiFont(dpi);
+  HFONT text = static_cast<HFONT>(textFont.Get());
+  HFONT gui = scaledGuiFont ? static_cast<HFONT>(scaledGuiFont.Get()) : StockGuiFont();
+  SendMessageW(window, WM_SETFONT, WPARAM(gui), FALSE);
+
+  for (const ControlLayout& layout : kControlLayout) {
+    HWND control = *WindowSlot(target, layout.id);
+    // The status bar keeps its own font and docks itself at the bottom.
+    if (layout.kind == ControlKind::StatusBar) {
+      SetStatusParts(target.状态条, dpi);
+      SendMessageW(control, WM_SIZE, 0, 0);
+      continue;
+    }
+    const bool textKind = layout.kind == ControlKind::EditBox || layout.kind == ControlKind::ListView;
+    SendMessageW(control, WM_SETFONT, WPARAM(textKind ? text : gui), FALSE);
+    RECT rect = ControlRect(layout, dpi);
+    int height = rect.bottom - rect.top;
+    if (layout.kind == ControlKind::EditBox) height = EditBoxHeight(control, text, height);
+    SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  HWND list = target.超级列表框1.handle;
+  int column = 0;
+  for (const ColumnLayout& layout : kColumnLayout)
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(column++), MAKELPARAM(ScaleToDpi(layout.width, dpi), 0));
+  KeepOnTheHeader(target.全选框.handle, list, window);
+
+  target.textFont = std::move(textFont);
+  target.guiFont = std::move(scaledGuiFont);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
