@@ -1,5 +1,6 @@
-# Cross-build for 64-bit Windows, for machines that cannot run 32-bit code (the tests run under wine64). The posix-thread variant of the compiler is
-# required: GoogleTest needs std::mutex, which the win32 variant lacks.
+# Cross-build for 64-bit Windows: the same program, for machines that run no
+# 32-bit code (its tests run under wine64). The posix-thread variant of the
+# compiler is required: GoogleTest needs std::mutex, which the win32 variant lacks.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
