@@ -107,7 +107,9 @@ TEST_F(SearchRunTest, ARunAtTheRowLimitEndsWithItsRowsAndSaysWhy) {
 }
 
 TEST_F(SearchRunTest, AStoreThatIsRefusedMemoryEndsTheRunWithItsRowsAndSaysWhy) {
-  List().rows.SetByteLimit(400 * 1024);  // a row page and one text block: about 2,000 of these rows
+  // A row page and one text block, with either size of pointer, but never a
+  // second block: about 2,000 of these rows.
+  List().rows.SetByteLimit(480 * 1024);
   StartSearch(kLongSearch);
   KernelHandle worker = CurrentWorker();
   ASSERT_TRUE(PumpUntil([] { return app.search.phase == SearchPhase::Idle; }, 30000));
