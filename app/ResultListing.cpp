@@ -12,7 +12,6 @@ constexpr DWORD kResultCountInterval = 100;
 constexpr UINT_PTR kResultCountTimer = 2000;
 
 void ShowResultCount(AppState& app) {
-  app.window.超级列表框1.ShowPendingRows();  // the list shows what the count says
   if (app.search.resultCountPending) KillTimer(app.window.window.handle, kResultCountTimer);
   app.search.resultCountPending = false;
   app.search.resultCountShownAt = GetTickCount();
@@ -56,6 +55,7 @@ void ShowResultCountSoon(AppState& app) {
 }
 
 void ShowPendingResultCount(AppState& app) {
+  app.window.超级列表框1.ShowPendingRows();  // when the run stops, the view holds what the count says
   if (app.search.resultCountPending) ShowResultCount(app);
 }
 

@@ -9,27 +9,65 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-// Rows appended while the view's count is behind are shown together this
-// many milliseconds after the first of them: under Wine each new count
-// redraws the scroll bar, some milliseconds a time.
+// Rows appended while the view's count is behind are shown together a moment
+// after the first of them: under Wine each new count redraws the scroll bar,
+// some milliseconds a time. Rows that land in the visible part of the list
+// show within kVisibleRowsDelay; rows below it change nothing but the scroll
+// bar, which follows every kRowsBelowDelay, and at once whenever the user or
+// another program turns to the list (ListProcedure).
 constexpr UINT_PTR kRowCountTimer = 1;
-constexpr UINT kRowCountDelay = 45;
+constexpr UINT kVisibleRowsDelay = 45;
+constexpr UINT kRowsBelowDelay = 500;
 
 // The view learns the new count without redrawing what it shows or moving
 // its scroll position: rows added below stay out of the user's way.
 void ShowRowCount(ListView& list) {
   if (list.rowCountPending) KillTimer(list.handle, kRowCountTimer);
   list.rowCountPending = false;
-  SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rows.RowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  list.rowCountShown = list.rows.RowCount();
+  SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rowCountShown), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+// Whether the view's first row not yet shown would be in sight.
+bool NextRowInSight(const ListView& list) {
+  const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
+  const int perPage = int(SendMessageW(list.handle, LVM_GETCOUNTPERPAGE, 0, 0));
+  return list.rowCountShown <= top + perPage;
 }
 
 void ShowRowCountSoon(ListView& list) {
-  if (list.rowCountPending) return;
-  if (!SetTimer(list.handle, kRowCountTimer, kRowCountDelay, nullptr)) {
+  const bool inSight = NextRowInSight(list);
+  if (list.rowCountPending && (list.rowCountSoon || !inSight)) return;
+  if (!SetTimer(list.handle, kRowCountTimer, inSight ? kVisibleRowsDelay : kRowsBelowDelay, nullptr)) {
     ShowRowCount(list);  // without the timer, at once
     return;
   }
   list.rowCountPending = true;
+  list.rowCountSoon = inSight;
+}
+
+// Messages after which the view must hold every row: the user scrolling,
+// clicking or typing in it, and anyone reading or moving its items.
+bool NeedsEveryRow(UINT message) {
+  switch (message) {
+    case LVM_SETITEMCOUNT:
+    case LVM_REDRAWITEMS:
+    case LVM_GETTOPINDEX:
+    case LVM_GETCOUNTPERPAGE:
+      return false;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_SIZE:
+    case WM_GETOBJECT:
+      return true;
+    default:
+      return message >= LVM_FIRST && message < LVM_FIRST + 0x100;
+  }
 }
 
 void RedrawRow(const ListView& list, int row) {
@@ -72,6 +110,7 @@ bool OnCheckBox(HWND window, LPARAM position, int& row) {
 
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   ListView& list = *reinterpret_cast<ListView*>(data);
+  if (list.rowCountPending && NeedsEveryRow(message)) ShowRowCount(list);
   switch (message) {
     case LVM_SETITEMSTATE: {
       auto* item = reinterpret_cast<LVITEMW*>(lParam);
@@ -169,10 +208,12 @@ int ListView::RowCount() const {
 
 void ListView::DeleteAllRows() {
   auto operation = [&] {
+    const bool viewEmpty = rowCountShown == 0 && rows.RowCount() == 0;
     rows.Clear();
     if (rowCountPending) KillTimer(handle, kRowCountTimer);
     rowCountPending = false;
-    SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);
+    rowCountShown = 0;
+    if (!viewEmpty) SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);  // a list already empty is not redrawn
   };
   (void)RunOnUiThread(handle, operation);
 }

@@ -173,6 +173,35 @@ TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   EXPECT_EQ(List().SelectedRow(), 0);
 }
 
+TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
+  RowBatch more;
+  for (int row = kManyRows; row < kManyRows + 100; ++row)
+    more.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(more));
+  PumpMessagesFor(60);
+  EXPECT_TRUE(List().rowCountPending);  // out of sight: only the scroll bar lags, for a moment
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 100);  // a reader gets every row
+  EXPECT_FALSE(List().rowCountPending);
+
+  ASSERT_TRUE(List().AppendRows(more));
+  SetFocus(List().handle);
+  PressKey(VK_END);  // the user's End reaches the last row added
+  EXPECT_EQ(List().SelectedRow(), kManyRows + 199);
+  ASSERT_TRUE(List().AppendRows(more));
+  PumpMessagesFor(600);
+  EXPECT_FALSE(List().rowCountPending);  // and the scroll bar follows within half a second
+}
+
+TEST_F(ResultListAtScale, RowsInSightShowWithin50Milliseconds) {
+  List().DeleteAllRows();
+  RowBatch few;
+  for (int row = 0; row < 5; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(few));
+  EXPECT_TRUE(List().rowCountPending);
+  PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine; rows below wait 500
+  EXPECT_FALSE(List().rowCountPending);
+}
+
 TEST_F(ResultListAtScale, AnotherProcessReadsCellsStatesSelectionAndBoundsAndSetsACheck) {
   List().SetRowCheck(1, 1);
   Select(4);
