@@ -43,6 +43,8 @@ Text Button::GetCaption() const {
 void Button::SetCaption(TextView text) {
   Text copy(text);
   auto operation = [&] {
+    // Under Wine a button repaints at once on every new text, even the same one.
+    if (copy == caption) return;
     caption = copy;
     SetWindowTextW(handle, TextToUtf16(copy).c_str());
   };
