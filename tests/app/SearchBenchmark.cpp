@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/ProgramStart.h"
@@ -185,6 +186,41 @@ DWORD WINAPI PostProbes(LPVOID parameter) {
 
 // --- The timed loops ---
 
+// The UI thread's time by the kind of message handled: a timer by its window's
+// class and id, anything else by its window's class and message number.
+struct MessageKind {
+  std::wstring windowClass;
+  UINT message;
+  UINT_PTR timer;
+  double seconds;
+  long count;
+};
+std::vector<MessageKind> messageKinds;
+
+void NoteMessage(const MSG& message, double seconds) {
+  wchar_t name[64] = L"";
+  if (message.hwnd) GetClassNameW(message.hwnd, name, 64);
+  const UINT_PTR timer = message.message == WM_TIMER ? message.wParam : 0;
+  for (MessageKind& kind : messageKinds) {
+    if (kind.message != message.message || kind.timer != timer || kind.windowClass != name) continue;
+    kind.seconds += seconds;
+    ++kind.count;
+    return;
+  }
+  messageKinds.push_back({name, message.message, timer, seconds, 1});
+}
+
+void PrintMessageKinds(int rows) {
+  std::sort(messageKinds.begin(), messageKinds.end(),
+            [](const MessageKind& a, const MessageKind& b) { return a.seconds > b.seconds; });
+  for (size_t index = 0; index < messageKinds.size() && index < 8; ++index) {
+    const MessageKind& kind = messageKinds[index];
+    std::printf("    %-22ls message 0x%04X timer %-5u %6ld times %8.1f ms  (%.4f ms a row)\n", kind.windowClass.c_str(),
+                kind.message, unsigned(kind.timer), kind.count, 1000 * kind.seconds, 1000 * kind.seconds / rows);
+  }
+  messageKinds.clear();
+}
+
 // Dispatches the UI thread's messages, as the program's own loop does, until
 // `thread` ends; returns the time spent outside the wait.
 double PumpUntilEnded(HANDLE thread) {
@@ -195,8 +231,10 @@ double PumpUntilEnded(HANDLE thread) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (HandleWindowKey(message)) continue;
+      const double handling = Now();
       TranslateMessage(&message);
       DispatchMessageW(&message);
+      NoteMessage(message, Now() - handling);
     }
     busy += Now() - start;
   }
@@ -374,6 +412,7 @@ int main(int argumentCount, char** arguments) {
     std::fprintf(stderr, "the warm-up went wrong: %d rows, %u bytes\n", warmSearch.rows, unsigned(warmBare.bytes));
     return 1;
   }
+  messageKinds.clear();
 
   SearchFigures search;
   FetchFigures bare, webRequest;
@@ -427,6 +466,8 @@ int main(int argumentCount, char** arguments) {
               1000 * search.uiOperationSeconds / rounds, 1000 * search.uiOperationSeconds / search.rows,
               double(search.operations) / search.rows);
   std::printf("    the longest handling of one operation message: %.1f ms\n", 1000 * search.longestHandling);
+  std::printf("    by the kind of message handled (the searches of every round):\n");
+  PrintMessageKinds(search.rows);
   std::printf("  the rest beyond the UI thread's work:  %8.1f ms  (%.3f ms a row: the hand-overs between the threads)\n",
               1000 * (rest - search.uiBusySeconds) / rounds, 1000 * (rest - search.uiBusySeconds) / search.rows);
   if (serverSearchCpu >= 0 && serverBareCpu >= 0)
@@ -466,6 +507,7 @@ int main(int argumentCount, char** arguments) {
               " (the longest handling of one operation message %.1f ms)\n",
               1000 * largeSearch.uiBusySeconds / largeSearch.rows, 1000 * largeSearch.uiOperationSeconds / largeSearch.rows,
               1000 * largeSearch.longestHandling);
+  PrintMessageKinds(largeSearch.rows);
   std::printf("process memory:\n");
   PrintMemory("with the window open", startMemory);
   PrintMemory("before the rows", beforeMemory);
