@@ -129,6 +129,52 @@ TEST_P(WebRequestFault, CertificateOfAnUntrustedAuthorityIsRefused) {
   EXPECT_EQ(followed.systemError, 12157u);
 }
 
+TEST_P(WebRequestFault, AHundredMegabytePagePastTheCapIsAFailedReadThatKeepsNothing) {
+  WebRequestOptions options;
+  options.mostBodyBytes = 32 * 1024 * 1024;  // the search run's cap
+  options.timeoutSeconds = 60;
+  const Reply reply = FetchPage("huge100", options);
+  EXPECT_EQ(reply.status, "713 读取数据失败!");
+  EXPECT_EQ(reply.systemError, kBodyTooLarge);
+  EXPECT_EQ(reply.text, "");
+  EXPECT_TRUE(reply.body.empty());
+}
+
+TEST_P(WebRequestFault, ABodyThatTricklesEndsAtTheTimeoutWithWhatArrived) {
+  WebRequestOptions options;
+  options.timeoutSeconds = 3;  // every single wait (1 s) is well within it
+  const DWORD start = GetTickCount();
+  const Reply reply = FetchPage("trickle", options);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_EQ(reply.status, "713 读取数据失败!");
+  EXPECT_EQ(reply.systemError, DWORD(ERROR_WINHTTP_TIMEOUT));
+  EXPECT_GE(took, 2500u);
+  EXPECT_LT(took, 6000u);
+  ExpectAddressesOfWholeRows("trickle", reply.text);
+}
+
+TEST_P(WebRequestFault, AnHttpsPageThatRedirectsToPlainHttpFails) {
+  if (!GetParam()) GTEST_SKIP() << "over plain HTTP the redirect is an ordinary one";
+  const Reply reply = FetchPage("to-http");
+  EXPECT_EQ(reply.status, "712 服务器未响应!");
+  EXPECT_EQ(reply.systemError, DWORD(ERROR_WINHTTP_REDIRECT_FAILED));
+  EXPECT_EQ(reply.text, "");
+}
+
+TEST_P(WebRequestFault, AServerOfferingOnlyTls10And11IsRefused) {
+  if (!GetParam()) GTEST_SKIP() << "plain HTTP has no TLS version";
+  WebRequestOptions held;
+  held.noRedirect = true;
+  const Reply redirect = FetchPage("downgrade", held);
+  ASSERT_EQ(redirect.location.rfind("https://localhost:", 0), 0u) << redirect.location;
+  const Reply direct = Fetch(redirect.location);
+  EXPECT_EQ(direct.status, "711 发送请求失败!");
+  EXPECT_EQ(direct.text, "");
+  const Reply followed = FetchPage("downgrade");
+  EXPECT_EQ(followed.status, "712 服务器未响应!");
+  EXPECT_EQ(followed.text, "");
+}
+
 TEST_P(WebRequestFault, ZeroByteEndsTheTextButNotTheBody) {
   const Reply middle = FetchPage("zero");
   EXPECT_EQ(middle.status, "200 OK");
