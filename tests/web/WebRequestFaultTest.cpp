@@ -176,6 +176,17 @@ TEST_P(WebRequestFault, AServerOfferingOnlyTls10And11IsRefused) {
   EXPECT_EQ(followed.text, "");
 }
 
+TEST_P(WebRequestFault, ACertificateForAnotherHostNameIsRefused) {
+  if (!GetParam()) GTEST_SKIP() << "plain HTTP has no certificate";
+  // The certificate names localhost; the same server asked for as 127.0.0.1.
+  const Text url = ReplaceAll(Site().Url(FaultPagePath("ordinary", 1)), "https://localhost:", "https://127.0.0.1:");
+  const Reply reply = Fetch(url);
+  EXPECT_EQ(reply.status, "711 发送请求失败!");
+  EXPECT_EQ(reply.text, "");
+  // Windows: ERROR_WINHTTP_SECURE_CERT_CN_INVALID (12038); Wine: a failed secure channel (12157).
+  EXPECT_TRUE(reply.systemError == 12038u || reply.systemError == 12157u) << reply.systemError;
+}
+
 TEST_P(WebRequestFault, ZeroByteEndsTheTextButNotTheBody) {
   const Reply middle = FetchPage("zero");
   EXPECT_EQ(middle.status, "200 OK");
