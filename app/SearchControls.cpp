@@ -22,10 +22,8 @@ bool StillRuns(const KernelHandle& thread) { return thread && WaitForSingleObjec
 
 // A copy of the lingering worker's handle for the next run to wait on, or none.
 KernelHandle LingeringWorkerToWaitFor(SearchState& search) {
-  if (!StillRuns(search.lingeringWorker)) {
-    search.lingeringWorker.Reset();
-    return KernelHandle();
-  }
+  ForgetLeftWorker(search);
+  if (!search.lingeringWorker) return KernelHandle();
   HANDLE copy = nullptr;
   // Without a copy the next run would not wait: at worst two ended workers linger.
   if (!DuplicateHandle(GetCurrentProcess(), search.lingeringWorker.Get(), GetCurrentProcess(), &copy, SYNCHRONIZE,
@@ -50,6 +48,10 @@ void StartWorker(AppState& app) {
 }
 
 }  // namespace
+
+void ForgetLeftWorker(SearchState& search) {
+  if (!StillRuns(search.lingeringWorker)) search.lingeringWorker.Reset();
+}
 
 void EndWorker(AppState& app) {
   EndCurrentRun(app.window.channel);
