@@ -370,10 +370,7 @@ Text Pipeline::Run() {
 
   Text bodyText(body.begin(), std::find(body.begin(), body.end(), 0));
   DecodePageText(body, bodyText, options.pageDecoder);
-  if (options.responseBody)
-    *options.responseBody = std::move(body);
-  else
-    ByteSet().swap(body);  // the text's copy is all the caller keeps
+  if (options.responseBody) *options.responseBody = std::move(body);
   return bodyText;
 }
 
