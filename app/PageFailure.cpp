@@ -13,10 +13,11 @@ int StatusCode(TextView statusText) {
   return code;
 }
 
-// WinHttp's errors that another try cannot mend: the server's certificate
-// refused, or a redirect that went nowhere.
+// Errors that another try cannot mend: the server's certificate refused, a
+// redirect that went nowhere or left TLS, or a page past the run's bound.
 bool IsLastingError(unsigned long error) {
   switch (error) {
+    case 223:    // ERROR_FILE_TOO_LARGE: the page is longer than a run takes
     case 12037:  // ERROR_WINHTTP_SECURE_CERT_DATE_INVALID
     case 12038:  // ERROR_WINHTTP_SECURE_CERT_CN_INVALID
     case 12044:  // ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED

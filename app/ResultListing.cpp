@@ -60,6 +60,8 @@ void ShowPendingResultCount(AppState& app) {
 }
 
 void FinishSearch(AppState& app) {
+  // No handle is kept of a lingering worker that has left meanwhile.
+  ForgetLeftWorker(app.search);
   ShowPendingResultCount(app);
   EnterPhase(app, SearchPhase::Idle);
 }

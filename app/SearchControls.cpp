@@ -15,11 +15,33 @@ void RunBody(void* context) {
 
 void ReleaseRecord(void* context) { delete static_cast<SearchRunRecord*>(context); }
 
+// The run's request is closed at once, so that its worker leaves promptly.
+void EndRequest(void* context) { static_cast<SearchRunRecord*>(context)->cancel.Cancel(); }
+
+bool StillRuns(const KernelHandle& thread) { return thread && WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT; }
+
+// A copy of the lingering worker's handle for the next run to wait on, or none.
+KernelHandle LingeringWorkerToWaitFor(SearchState& search) {
+  ForgetLeftWorker(search);
+  if (!search.lingeringWorker) return KernelHandle();
+  HANDLE copy = nullptr;
+  // Without a copy the next run would not wait: at worst two ended workers linger.
+  if (!DuplicateHandle(GetCurrentProcess(), search.lingeringWorker.Get(), GetCurrentProcess(), &copy, SYNCHRONIZE,
+                       FALSE, 0))
+    return KernelHandle();
+  return KernelHandle(copy);
+}
+
 // A thread that cannot be started leaves the controls Running with no page
 // fetched; the next click on 搜索_按钮 returns them to Idle.
 void StartWorker(AppState& app) {
-  auto* record = new SearchRunRecord{&app, app.search.searchKeyword, app.search.siteHost};
-  WorkerRun* run = BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord);
+  auto* record = new SearchRunRecord;
+  record->app = &app;
+  record->keyword = app.search.searchKeyword;
+  record->siteHost = app.search.siteHost;
+  record->earlierWorker = LingeringWorkerToWaitFor(app.search);
+  WorkerRun* run =
+      BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord, EndRequest);
   HANDLE thread = createThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
   if (!thread) AbandonWorkerRun(run);
   app.search.workerThread.Reset(thread);
@@ -27,9 +49,19 @@ void StartWorker(AppState& app) {
 
 }  // namespace
 
+void ForgetLeftWorker(SearchState& search) {
+  if (!StillRuns(search.lingeringWorker)) search.lingeringWorker.Reset();
+}
+
 void EndWorker(AppState& app) {
   EndCurrentRun(app.window.channel);
-  app.search.workerThread.Reset();
+  // A worker that ended while an earlier one still lingered was waiting for
+  // it and never reached a request: it leaves at once. Any other may still
+  // be inside one and becomes the one that lingers.
+  SearchState& search = app.search;
+  if (StillRuns(search.workerThread) && !StillRuns(search.lingeringWorker))
+    search.lingeringWorker = std::move(search.workerThread);
+  search.workerThread.Reset();
 }
 
 void EnterPhase(AppState& app, SearchPhase phase) {

@@ -10,5 +10,8 @@ void OnTimerTick(AppState& app);
 // Ends the last search's worker if it still runs; never waits for it.
 void EndWorker(AppState& app);
 
+// Lets go of the lingering worker's handle once that worker has left.
+void ForgetLeftWorker(SearchState& search);
+
 // Sets the phase and shows it: captions and timer.
 void EnterPhase(AppState& app, SearchPhase phase);

@@ -17,6 +17,9 @@ constexpr int kMostPages = 785133323;
 constexpr DWORD kHandOnInterval = 50;
 // A failed page that may come on another try is asked for again after these waits.
 constexpr DWORD kRetryWaits[] = {1000, 4000};
+// A page longer than this is a failed page: a 32-bit process could not hold
+// the copies a page of a few hundred megabytes takes.
+constexpr size_t kMostPageBytes = 32 * 1024 * 1024;
 
 // Rows for the UI thread, with the state they are listed in.
 struct ListedRows {
@@ -121,10 +124,13 @@ bool TakeEntry(void* context, const Text* groups) {
 
 void SearchRun(SearchRunRecord& run) {
   if (!WorkerShouldGoOn()) return;
+  if (run.earlierWorker && !WorkerWaitUntil(run.earlierWorker.Get())) return;
   RegexObject regex;  // COM for this thread, for the run
   PageDecoder decoder;
   WebRequestOptions options;
   options.pageDecoder = &decoder;
+  options.mostBodyBytes = kMostPageBytes;
+  options.cancel = &run.cancel;
   PageTurn turn(run.app);
   for (int step = 0; step < kMostPages; ++step) {
     if (step > 0 && !WorkerShouldGoOn()) return;

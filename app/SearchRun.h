@@ -2,7 +2,9 @@
 // The body of each search's worker: walks the result pages of the keyword
 // from page 1 and lists their entries, until a page yields none.
 #include "app/SearchState.h"
+#include "system/Holders.h"
 #include "text/Text.h"
+#include "web/RequestCancel.h"
 
 // One run's own record, made when the search starts and held by its worker:
 // nothing of it is shared with the next run.
@@ -12,6 +14,11 @@ struct SearchRunRecord {
   Text siteHost;
   int pageNumber = 0;  // of the page last requested
   int rowNumber = 0;   // of the row last listed
+  // An earlier run's worker, ended while still inside a request: this run
+  // asks for its first page once that one has left.
+  KernelHandle earlierWorker;
+  // Ending the run closes the request in progress through it.
+  RequestCancel cancel;
 };
 
 void SearchRun(SearchRunRecord& run);

@@ -22,6 +22,9 @@ struct SearchState {
   int elapsedSeconds = 0;    // ticks of 记时间 since the last click on 搜索_按钮
   Text searchKeyword;        // 编辑框1 when the last search started
   KernelHandle workerThread; // the worker of the last search, if any
+  // An ended worker that may still be inside a request; the next worker
+  // waits for it, so that no more than this one lingers.
+  KernelHandle lingeringWorker;
   Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
   SearchBody workerBody = nullptr;   // handed in at start-up
   int rowLimit = kMostListedRows;    // tests set a small one

@@ -18,6 +18,7 @@ struct WorkerRun {
   WorkerBody body;
   void* context;
   WorkerRelease release;
+  WorkerEndHook onEnd;
   LONG references = 2;  // the UI thread's and the worker's
   CriticalSection lock;  // guards the fields below; never held while waiting
   bool ended = false;
@@ -105,6 +106,18 @@ bool WorkerWaitFor(DWORD milliseconds) {
   return WorkerShouldGoOn();
 }
 
+bool WorkerWaitUntil(HANDLE object) {
+  WorkerRun* run = runOfThisThread;
+  if (!run) return false;
+  for (;;) {
+    if (!WorkerShouldGoOn()) return false;
+    HANDLE waits[] = {object, run->pausedOrEnded.Get()};
+    const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    // Paused or ended: the check above waits for the gate, or tells the end.
+    if (woken != WAIT_OBJECT_0 + 1) return WorkerShouldGoOn();
+  }
+}
+
 bool RunForWorker(void (*perform)(void*), void* context) {
   WorkerRun* run = runOfThisThread;
   if (!run) return false;
@@ -150,13 +163,14 @@ bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* conte
 }
 
 WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
-                          WorkerRelease release) {
+                          WorkerRelease release, WorkerEndHook onEnd) {
   EndCurrentRun(channel);
   WorkerRun* run = new WorkerRun;
   run->window = mainWindow;
   run->body = body;
   run->context = context;
   run->release = release;
+  run->onEnd = onEnd;
   channel.current = run;
   return run;
 }
@@ -219,6 +233,8 @@ void EndCurrentRun(WorkerChannel& channel) {
     dropped = next;
   }
   if (workerWaits) SetEvent(run->operationDone.Get());
+  // The UI thread's reference keeps the record alive through the hook.
+  if (run->onEnd) run->onEnd(run->context);
   LetGo(run);
 }
 

@@ -22,6 +22,9 @@
 using WorkerBody = void (*)(void* context);
 // Frees the record when the run goes, on whichever thread lets go of it last.
 using WorkerRelease = void (*)(void* context);
+// Told on the UI thread that the run has been ended, with the run's record,
+// so that what the worker is blocked in can be ended too. It must not wait.
+using WorkerEndHook = void (*)(void* context);
 
 // One run, shared by the UI thread and its worker; freed by whichever lets go
 // of it last.
@@ -43,6 +46,11 @@ struct WorkerChannel {
 // is no worker).
 [[nodiscard]] bool WorkerWaitFor(DWORD milliseconds);
 
+// Waits until `object` is signalled (or cannot be waited on), then while the
+// run is paused. False as soon as the run has ended (and on a thread that is
+// no worker).
+[[nodiscard]] bool WorkerWaitUntil(HANDLE object);
+
 // Carries `perform(context)` out on the UI thread for the calling worker and
 // waits for it; false when it was dropped (run ended, or no worker thread).
 [[nodiscard]] bool RunForWorker(void (*perform)(void*), void* context);
@@ -57,9 +65,10 @@ struct WorkerChannel {
 
 // Makes a new run the channel's current one and returns the worker's
 // reference to it, to be handed to WorkerThreadProcedure as the thread's
-// parameter. A previous run is ended first.
+// parameter. A previous run is ended first. `onEnd`, when given, is told
+// when this run is ended.
 [[nodiscard]] WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
-                                        WorkerRelease release);
+                                        WorkerRelease release, WorkerEndHook onEnd = nullptr);
 
 // The start routine of the worker thread: runs the body, then lets go of the run.
 DWORD WINAPI WorkerThreadProcedure(LPVOID run);
@@ -71,8 +80,9 @@ void AbandonWorkerRun(WorkerRun* run);
 void PauseCurrentRun(WorkerChannel& channel);
 // Opens the gate and has the held operations carried out.
 void ResumeCurrentRun(WorkerChannel& channel);
-// Marks the current run ended, drops its pending operations and opens its
-// gate so that the worker leaves at its next check. Never waits.
+// Marks the current run ended, drops its pending operations, opens its gate
+// so that the worker leaves at its next check, and tells the run's end hook.
+// Never waits.
 void EndCurrentRun(WorkerChannel& channel);
 
 // Carries out the current run's first queued operation (on kWorkerOperationMessage;

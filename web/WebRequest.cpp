@@ -7,6 +7,12 @@
 #include "system/ProcessPendingMessages.h"
 #include "web/DecodePageText.h"
 #include "web/RequestHeaders.h"
+#include "web/ResponseParts.h"
+
+// Older SDK headers lack the TLS 1.3 flag.
+#ifndef WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3
+#define WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3 0x00002000
+#endif
 
 namespace {
 
@@ -19,6 +25,7 @@ enum Failure : int {
   kConnectionNotOpened = 703,
   kRequestNotOpened = 704,
   kTimeoutsNotSet = 705,
+  kProtocolsNotSet = 706,
   kCredentialsNotSet = 707,
   kCookieFeatureNotSet = 708,
   kRedirectNotSet = 709,
@@ -36,6 +43,7 @@ const char* FailureMessage(Failure failure) {
     case kConnectionNotOpened: return "703 创建WinHttp连接失败!";
     case kRequestNotOpened: return "704 创建WinHttp请求失败!";
     case kTimeoutsNotSet: return "705 设置超时时间失败!";
+    case kProtocolsNotSet: return "706 设置安全协议失败!";
     case kCredentialsNotSet: return "707 设置代理凭证失败!";
     case kCookieFeatureNotSet: return "708 禁止自动设置Cookies失败!";
     case kRedirectNotSet: return "709 重定向设置失败!";
@@ -52,7 +60,7 @@ const char* FailureMessage(Failure failure) {
 // The failures after which the caller's window gets its pending messages,
 // like a completed request.
 bool ProcessesMessagesAfter(Failure failure) {
-  return (failure >= kUrlNotParsed && failure <= kTimeoutsNotSet) ||
+  return (failure >= kUrlNotParsed && failure <= kProtocolsNotSet) ||
          (failure >= kHeadersNotAdded && failure <= kNoResponse);
 }
 
@@ -74,11 +82,27 @@ struct CrackedUrl {
   std::wstring objectName;
 };
 
-// Declared in opening order, so they close request, connection, session.
-struct RequestHandles {
-  InternetHandle session;
-  InternetHandle connection;
-  InternetHandle request;
+// Below this much of a change the receive timeout is left as it is, so that
+// a quick body is read without a call between its chunks.
+constexpr DWORD kTimeoutStep = 1000;
+
+// The call's handles while it runs: attached to the caller's canceller, if
+// any, and closed through it on the way out.
+class AttachedHandles {
+ public:
+  AttachedHandles(RequestCancel* cancel, RequestHandles& handles)
+      : cancel(cancel), attached(!cancel || cancel->Attach(handles)) {}
+  ~AttachedHandles() {
+    if (cancel && attached) cancel->CloseAttached();
+  }
+  AttachedHandles(const AttachedHandles&) = delete;
+  AttachedHandles& operator=(const AttachedHandles&) = delete;
+  // False once the call has been cancelled: the handles are closed already.
+  [[nodiscard]] bool Attached() const { return attached; }
+
+ private:
+  RequestCancel* cancel;
+  bool attached;
 };
 
 class Pipeline {
@@ -93,11 +117,20 @@ class Pipeline {
  private:
   [[nodiscard]] bool Crack(CrackedUrl& cracked);
   [[nodiscard]] Failure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
+  [[nodiscard]] bool LimitSecureProtocols(HINTERNET session);
   [[nodiscard]] Failure Configure(HINTERNET request);
   [[nodiscard]] bool SetDword(HINTERNET request, DWORD option, DWORD value);
-  // False when the body did not arrive whole: a read failed, or it ended
-  // before its Content-Length. What was read is kept either way.
+  // False when the body did not arrive whole: a read failed, the time was up,
+  // the call was cancelled, or it ended before its Content-Length. What was
+  // read is kept, unless it grew past the bound.
   [[nodiscard]] bool ReadBody(HINTERNET request, ByteSet& body);
+  // Shortens the receive timeout to what is left of the call's time; false
+  // when nothing is left or it cannot be set.
+  [[nodiscard]] bool FitReceiveTimeout(HINTERNET request);
+  void ReportReadFailure(DWORD error) {
+    NoteSystemError(error);
+    Report(kReadFailed);
+  }
   [[nodiscard]] bool ReadRawHeaders(HINTERNET request, Text& rawHeaders);
   void Report(Failure code) {
     if (options.statusText) *options.statusText = FailureMessage(code);
@@ -106,8 +139,9 @@ class Pipeline {
     if (options.systemError) *options.systemError = error;
   }
   // Ends the call with `code`; its handles close as the caller's holders go.
-  Text Fail(Failure code) {
-    NoteSystemError(GetLastError());
+  Text Fail(Failure code) { return Fail(code, GetLastError()); }
+  Text Fail(Failure code, DWORD error) {
+    NoteSystemError(error);
     failure = code;
     Report(code);
     return {};
@@ -118,6 +152,9 @@ class Pipeline {
   const WinHttpApi& winHttp;
   Failure failure = kNoFailure;
   std::wstring wideUrl;  // the cracked components point into it
+  DWORD startedAt = GetTickCount();
+  DWORD timeout = kDefaultTimeoutMilliseconds;  // of every wait, and of the body's reading
+  DWORD receiveTimeout = kDefaultTimeoutMilliseconds;  // as set on the request now
 };
 
 bool Pipeline::Crack(CrackedUrl& cracked) {
@@ -150,6 +187,7 @@ Failure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles
       winHttp, winHttp.open(nullptr, useProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
                             proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
   if (!handles.session) return kSessionNotOpened;
+  if (!LimitSecureProtocols(handles.session.Get())) return kProtocolsNotSet;
   std::wstring host = TextToUtf16(cracked.host);
   handles.connection = InternetHandle(winHttp, winHttp.connect(handles.session.Get(), host.c_str(), cracked.port, 0));
   if (!handles.connection) return kConnectionNotOpened;
@@ -165,11 +203,20 @@ bool Pipeline::SetDword(HINTERNET request, DWORD option, DWORD value) {
   return winHttp.setOption(request, option, &value, sizeof value);
 }
 
+// Left to the system, Windows 7 would still offer SSL 3.0 and TLS 1.0. A
+// system that knows no TLS 1.3 refuses the pair: TLS 1.2 alone then.
+bool Pipeline::LimitSecureProtocols(HINTERNET session) {
+  return SetDword(session, WINHTTP_OPTION_SECURE_PROTOCOLS,
+                  WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3) ||
+         SetDword(session, WINHTTP_OPTION_SECURE_PROTOCOLS, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2);
+}
+
 Failure Pipeline::Configure(HINTERNET request) {
   // Capped so that a huge number of seconds cannot overflow into a negative timeout.
   long long milliseconds = options.timeoutSeconds > 0 ? options.timeoutSeconds * 1000LL : kDefaultTimeoutMilliseconds;
-  int timeout = int(milliseconds < INT_MAX ? milliseconds : INT_MAX);
-  if (!winHttp.setTimeouts(request, timeout, timeout, timeout, timeout)) return kTimeoutsNotSet;
+  timeout = DWORD(milliseconds < INT_MAX ? milliseconds : INT_MAX);
+  receiveTimeout = timeout;
+  if (!winHttp.setTimeouts(request, int(timeout), int(timeout), int(timeout), int(timeout))) return kTimeoutsNotSet;
   // The wait for the response headers has a timeout of its own, which Wine
   // leaves infinite (Windows: 90 seconds): a server that never answers would
   // hold a search run forever.
@@ -194,6 +241,11 @@ Failure Pipeline::Configure(HINTERNET request) {
   if (!cookieFeatureSet) return kCookieFeatureNotSet;
   if (options.noRedirect && !SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS))
     return kRedirectNotSet;
+  // The system's own default on Windows, set so that no system's default
+  // decides it. Where it is refused, the check after the response still
+  // fails a redirect to plain http that came back unfollowed.
+  if (!options.noRedirect)
+    (void)SetDword(request, WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP);
   std::wstring block = TextToUtf16(BuildRequestHeaders(options.extraHeaders, options.cookieJar ? *options.cookieJar : Text()));
   if (!winHttp.addRequestHeaders(request, block.c_str(), DWORD(block.size()),
                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
@@ -201,43 +253,63 @@ Failure Pipeline::Configure(HINTERNET request) {
   return kNoFailure;
 }
 
+bool Pipeline::FitReceiveTimeout(HINTERNET request) {
+  const DWORD elapsed = GetTickCount() - startedAt;
+  if (elapsed >= timeout) {
+    ReportReadFailure(ERROR_WINHTTP_TIMEOUT);
+    return false;
+  }
+  const DWORD left = timeout - elapsed;
+  if (left + kTimeoutStep > receiveTimeout) return true;
+  const int wait = int(timeout);
+  if (!winHttp.setTimeouts(request, wait, wait, wait, int(left))) {
+    ReportReadFailure(GetLastError());
+    return false;
+  }
+  receiveTimeout = left;
+  return true;
+}
+
 bool Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
-  // Chunks of exactly the size WinHttp reports; no limit on the body size.
+  // Chunks of exactly the size WinHttp reports. Each wait is bounded by the
+  // receive timeout, and that is cut to what is left of the call's time, so
+  // that a server sending a byte now and then cannot hold the call forever.
   for (;;) {
+    if (options.cancel && options.cancel->Cancelled()) {
+      ReportReadFailure(ERROR_OPERATION_ABORTED);
+      return false;
+    }
+    if (!FitReceiveTimeout(request)) return false;
     DWORD available = 0;
     if (!winHttp.queryDataAvailable(request, &available)) {
-      NoteSystemError(GetLastError());
-      Report(kReadFailed);
+      ReportReadFailure(GetLastError());
       return false;
     }
     if (int(available) < 1) return true;
-    size_t start = body.size();
-    body.resize(start + available);
+    const size_t start = body.size();
+    if (!MakeRoomForChunk(body, available, options.mostBodyBytes)) {
+      // Dropped, not handed on: a 32-bit process has no room for copies of a huge page.
+      ByteSet().swap(body);
+      ReportReadFailure(kBodyTooLarge);
+      return false;
+    }
     DWORD read = 0;
     if (!winHttp.readData(request, body.data() + start, available, &read)) {
-      NoteSystemError(GetLastError());
+      ReportReadFailure(GetLastError());
       body.resize(start);
-      Report(kReadFailed);
       return false;
     }
     body.resize(start + (read < available ? read : available));
   }
 }
 
-// The length the headers announce, or -1 without one.
-long long AnnouncedLength(const Text& rawHeaders) {
-  int at = FindText(rawHeaders, "\r\nContent-Length:", 1, LetterCase::IgnoreAscii);
-  if (at < 0) return -1;
-  size_t digit = size_t(at - 1) + 17;
-  while (digit < rawHeaders.size() && rawHeaders[digit] == ' ') ++digit;
-  long long length = 0;
-  bool any = false;
-  for (; digit < rawHeaders.size() && rawHeaders[digit] >= '0' && rawHeaders[digit] <= '9'; ++digit) {
-    any = true;
-    if (length > (1LL << 50)) return -1;
-    length = length * 10 + (rawHeaders[digit] - '0');
-  }
-  return any ? length : -1;
+// A redirect whose target is plain http, read from a copy of the headers so
+// that a refused response leaves the caller's cookies as they were.
+bool LeavesTls(const Text& status, const Text& rawHeaders) {
+  if (status.empty() || status[0] != '3') return false;
+  Text headers = rawHeaders, cookies, location;
+  ParseResponseHeaders(headers, cookies, location, nullptr);
+  return RedirectsToPlainHttp(status, location);
 }
 
 bool Pipeline::ReadRawHeaders(HINTERNET request, Text& rawHeaders) {
@@ -259,6 +331,8 @@ Text Pipeline::Run() {
   if (!Crack(cracked)) return Fail(kUrlNotParsed);
   RequestHandles handles;
   if (Failure opening = OpenHandles(cracked, handles)) return Fail(opening);
+  const AttachedHandles attached(options.cancel, handles);
+  if (!attached.Attached()) return Fail(kRequestNotSent, ERROR_OPERATION_ABORTED);
   HINTERNET request = handles.request.Get();
   if (Failure configuring = Configure(request)) return Fail(configuring);
   const Text& postData = options.postData;
@@ -278,8 +352,12 @@ Text Pipeline::Run() {
     return {};
   }
 
-  int lineEnd = FindText(headers, "\r\n", 10);
-  if (options.statusText) *options.statusText = lineEnd == -1 ? Text() : headers.substr(9, size_t(lineEnd - 10));
+  const Text status = StatusOfHeaders(headers);
+  // A redirect to plain http that came back unfollowed is refused as WinHttp
+  // refuses a failed redirect, not handed on as a page.
+  if (cracked.secure && !options.noRedirect && LeavesTls(status, headers))
+    return Fail(kNoResponse, ERROR_WINHTTP_REDIRECT_FAILED);
+  if (options.statusText) *options.statusText = status;
   // A cut body is a failed read, though what arrived is handed on.
   const long long announced = options.method == 2 ? -1 : AnnouncedLength(headers);
   if (whole && announced >= 0 && (long long)(body.size()) < announced) whole = false;

@@ -2,10 +2,17 @@
 // One HTTP or HTTPS request through WinHttp, synchronous, self-contained: it
 // opens and closes its own session, connection and request. Failures write a
 // numbered message into `statusText` ("700 ..." to "713 ...") and give empty
-// text; nothing is thrown.
+// text; nothing is thrown. Secure connections take TLS 1.2 or 1.3 only, and a
+// redirect from https to plain http is refused.
+#include <cstddef>
+
 #include "text/Text.h"
 #include "web/DecodePageText.h"
+#include "web/RequestCancel.h"
 #include "web/WinHttpApi.h"
+
+// The system error a body past `mostBodyBytes` reports (ERROR_FILE_TOO_LARGE).
+constexpr unsigned long kBodyTooLarge = 223;
 
 // Everything besides the URL. Inputs left alone behave as their zero value;
 // an output pointer left null is not delivered.
@@ -24,7 +31,9 @@ struct WebRequestOptions {
   Text proxy;  // host:port; empty means no proxy
   Text proxyUser;
   Text proxyPassword;
-  int timeoutSeconds = 0;  // every phase; 0 or less means 30 seconds
+  // Every wait, and the body's whole reading from the call's start: a body
+  // that trickles in ends as a failed read once it is up. 0 or less: 30 s.
+  int timeoutSeconds = 0;
   Text* redirectLocation = nullptr;
   Text* statusText = nullptr;  // "200 OK", or the failure message
   // The system's error code of the failing call (GetLastError), when one failed.
@@ -33,6 +42,11 @@ struct WebRequestOptions {
   // Kept by a caller that makes many requests on one thread (the search
   // run); null: the decoding step makes its own for the call.
   PageDecoder* pageDecoder = nullptr;
+  // A body longer than this is a failed read ("713 ...", kBodyTooLarge) whose
+  // bytes are dropped: the reading stops there. 0: no bound.
+  size_t mostBodyBytes = 0;
+  // Lets another thread end the call (null: nobody can).
+  RequestCancel* cancel = nullptr;
 };
 
 // The body up to its first zero byte, as decoded text; empty after a failure.

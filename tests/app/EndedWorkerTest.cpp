@@ -24,8 +24,11 @@ TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   // The earlier run, ended while its thread is held before its first line.
   auto body = [](void* record) { SearchRun(*static_cast<SearchRunRecord*>(record)); };
   auto release = [](void* record) { delete static_cast<SearchRunRecord*>(record); };
-  WorkerRun* earlier = BeginWorkerRun(app.window.channel, app.window.window.handle, body,
-                                      new SearchRunRecord{&app, "slow", app.search.siteHost}, release);
+  auto* record = new SearchRunRecord;
+  record->app = &app;
+  record->keyword = "slow";
+  record->siteHost = app.search.siteHost;
+  WorkerRun* earlier = BeginWorkerRun(app.window.channel, app.window.window.handle, body, record, release);
   HANDLE lateThread = CreateThread(nullptr, 0, WorkerThreadProcedure, earlier, CREATE_SUSPENDED, nullptr);
   ASSERT_NE(lateThread, nullptr);
   EndCurrentRun(app.window.channel);

@@ -18,6 +18,7 @@ constexpr unsigned long kInvalidCa = 12045;         // ERROR_WINHTTP_SECURE_INVA
 constexpr unsigned long kRedirectFailed = 12156;    // ERROR_WINHTTP_REDIRECT_FAILED
 constexpr unsigned long kSecureChannel = 12157;     // ERROR_WINHTTP_SECURE_CHANNEL_ERROR
 constexpr unsigned long kSecureFailure = 12175;     // ERROR_WINHTTP_SECURE_FAILURE
+constexpr unsigned long kBodyTooLong = 223;         // ERROR_FILE_TOO_LARGE: WebRequest's body past its cap
 
 TEST(PageFailure, ATransportOrReadFailureFailsThePageWhateverArrived) {
   for (const char* status : {"701 解析URL地址失败!", kNotSent, kNoResponse, kReadFailed}) {
@@ -51,8 +52,13 @@ TEST(PageFailure, ARefusedCertificateARedirectThatWentNowhereAndClientErrorsAreN
   for (const char* status : {"400 Bad Request", "404 Not Found", "429 Too Many Requests"})
     EXPECT_FALSE(WorthAskingAgain(status, 0)) << status;
   // The request's own set-up failed: another try sets it up the same way.
-  for (const char* status : {"701 解析URL地址失败!", "704 创建WinHttp请求失败!", "710 设置协议头失败!"})
+  for (const char* status : {"701 解析URL地址失败!", "704 创建WinHttp请求失败!", "706 设置安全协议失败!", "710 设置协议头失败!"})
     EXPECT_FALSE(WorthAskingAgain(status, 0)) << status;
+}
+
+TEST(PageFailure, APageLongerThanTheRunTakesFailsAndIsNotAskedForAgain) {
+  EXPECT_TRUE(PageFailed(kReadFailed, false));
+  EXPECT_FALSE(WorthAskingAgain(kReadFailed, kBodyTooLong));
 }
 
 TEST(PageFailure, TheReasonNamesThePageAndTheStatus) {

@@ -120,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
     OnPage2, SearchRunFault,
     testing::Values(FaultCase{"reset", false, kReadFailed}, FaultCase{"stall", false, kNoResponse, 200000},
                     FaultCase{"huge", true}, FaultCase{"status500", true}, FaultCase{"status404", true},
-                    FaultCase{"loop", false, kNoResponse}, FaultCase{"untrusted", false, kNoResponse}, FaultCase{"zero", true}, FaultCase{"zero-first", false},
+                    FaultCase{"loop", false, kNoResponse}, FaultCase{"untrusted", false, kNoResponse},
+                    FaultCase{"to-http", false, kNoResponse}, FaultCase{"downgrade", false, kNoResponse},
+                    FaultCase{"zero", true}, FaultCase{"zero-first", false},
                     FaultCase{"badgbk", true}, FaultCase{"truncated", true}, FaultCase{"badutf8", true}, FaultCase{"many", true, nullptr, 500000},
                     FaultCase{"long", true}),
     [](const testing::TestParamInfo<FaultCase>& info) { return ReplaceAll(info.param.fault, "-", "_"); });

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "system/Holders.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "tests/ui/TestWindow.h"
 #include "ui/MainWindow.h"
@@ -185,6 +186,54 @@ TEST_F(WorkerChannel, TheGateWaitsWhilePausedAndSaysStopOnceEnded) {
   EndCurrentRun(mainWindow.channel);  // ended while paused: the gate opens and says no
   ASSERT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
   EXPECT_TRUE(seen.leftAtGate);
+}
+
+// Waits on an event nobody sets but the test: as a worker that waits for an
+// earlier one to leave.
+HANDLE awaited = nullptr;
+bool waitSaid = true;
+void WaitForTheEvent(void*) { waitSaid = WorkerWaitUntil(awaited); }
+
+LONG endHookCalls = 0;
+DWORD endHookThread = 0;
+void CountEnd(void*) {
+  ++endHookCalls;
+  endHookThread = GetCurrentThreadId();
+}
+
+TEST_F(WorkerChannel, EndingARunTellsItsEndHookOnceOnTheUiThread) {
+  endHookCalls = 0;
+  WorkerRun* run =
+      BeginWorkerRun(mainWindow.channel, mainWindow.window.handle, PassTheGate, nullptr, nullptr, CountEnd);
+  thread = CreateThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_TRUE(PumpUntil([] { return seen.gatePasses > 0; }));
+  EndCurrentRun(mainWindow.channel);
+  EndCurrentRun(mainWindow.channel);  // no current run: nothing more
+  EXPECT_EQ(endHookCalls, 1);
+  EXPECT_EQ(endHookThread, GetCurrentThreadId());
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+}
+
+TEST_F(WorkerChannel, AWaitForAnotherObjectEndsWithItOrWithTheRun) {
+  KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  awaited = event.Get();
+  waitSaid = false;
+  Start(WaitForTheEvent);
+  EXPECT_EQ(WaitForSingleObject(thread, 200), DWORD(WAIT_TIMEOUT));
+  SetEvent(event.Get());
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+  EXPECT_TRUE(waitSaid);
+  CloseHandle(thread);
+
+  ResetEvent(event.Get());
+  waitSaid = true;
+  Start(WaitForTheEvent);
+  PauseCurrentRun(mainWindow.channel);  // a pause alone does not end the wait
+  EXPECT_EQ(WaitForSingleObject(thread, 200), DWORD(WAIT_TIMEOUT));
+  EndCurrentRun(mainWindow.channel);
+  ASSERT_TRUE(PumpUntilSignalled(thread, 2000));
+  EXPECT_FALSE(waitSaid);
 }
 
 TEST_F(WorkerChannel, AnEndedRunsWorkerCannotReachANewRun) {

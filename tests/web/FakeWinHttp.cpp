@@ -9,6 +9,7 @@ namespace {
 FakeWinHttp fake;
 size_t readPosition = 0;
 int readCalls = 0;
+bool requestClosed = false;  // calls on it fail as on a closed handle
 
 HINTERNET const kSession = reinterpret_cast<HINTERNET>(0x51);
 HINTERNET const kConnection = reinterpret_cast<HINTERNET>(0x52);
@@ -78,8 +79,15 @@ BOOL WINAPI SetCredentials(HINTERNET request, DWORD target, DWORD scheme, LPCWST
 
 BOOL WINAPI SetOption(HINTERNET request, DWORD option, LPVOID buffer, DWORD length) {
   DWORD value = length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0;
-  return !Record("SetOption", HandleName(request) + " " + DecimalText(option) + " " + DecimalText(value) + " " +
-                                  DecimalText(length));
+  const Text setting = HandleName(request) + " " + DecimalText(option) + " " + DecimalText(value);
+  if (Record("SetOption", setting + " " + DecimalText(length))) return FALSE;
+  for (const Text& refused : fake.refusedSettings) {
+    if (refused == setting) {
+      SetLastError(ERROR_WINHTTP_INVALID_OPTION);
+      return FALSE;
+    }
+  }
+  return TRUE;
 }
 
 BOOL WINAPI AddRequestHeaders(HINTERNET request, LPCWSTR headers, DWORD length, DWORD modifiers) {
@@ -101,6 +109,11 @@ BOOL WINAPI ReceiveResponse(HINTERNET request, LPVOID reserved) {
 
 BOOL WINAPI QueryDataAvailable(HINTERNET request, LPDWORD available) {
   if (Record("QueryDataAvailable", HandleName(request))) return FALSE;
+  if (fake.availableDelay) Sleep(fake.availableDelay);
+  if (requestClosed) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
   size_t left = fake.body.size() - readPosition;
   *available = DWORD(left < fake.chunkSize ? left : fake.chunkSize);
   return TRUE;
@@ -109,6 +122,11 @@ BOOL WINAPI QueryDataAvailable(HINTERNET request, LPDWORD available) {
 BOOL WINAPI ReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
   Record("ReadData", HandleName(request) + " " + DecimalText(size));
   if (++readCalls == fake.failReadAt) return FALSE;
+  if (fake.cancel && readCalls == fake.cancelAtRead) fake.cancel->Cancel();
+  if (requestClosed) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
   size_t left = fake.body.size() - readPosition;
   DWORD count = DWORD(left < size ? left : size);
   std::copy(fake.body.begin() + long(readPosition), fake.body.begin() + long(readPosition + count),
@@ -121,6 +139,10 @@ BOOL WINAPI ReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read)
 BOOL WINAPI QueryHeaders(HINTERNET request, DWORD level, LPCWSTR name, LPVOID buffer, LPDWORD length, LPDWORD index) {
   Record("QueryHeaders", HandleName(request) + " " + DecimalText(level) + " " + (name ? "name" : "null") + " " +
                              (buffer ? "buffer" : "null") + " " + DecimalText(*length) + " " + (index ? "index" : "null"));
+  if (requestClosed) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
   DWORD needed = DWORD((fake.rawHeaders.size() + 1) * sizeof(wchar_t));
   if (!buffer || *length < needed) {
     *length = needed;
@@ -136,6 +158,7 @@ BOOL WINAPI QueryHeaders(HINTERNET request, DWORD level, LPCWSTR name, LPVOID bu
 
 BOOL WINAPI CloseHandle(HINTERNET handle) {
   fake.calls.push_back("Close(" + HandleName(handle) + ")");
+  if (handle == kRequest) requestClosed = true;
   return TRUE;
 }
 
@@ -159,6 +182,7 @@ FakeWinHttp& ResetFakeWinHttp() {
   fake = FakeWinHttp();
   readPosition = 0;
   readCalls = 0;
+  requestClosed = false;
   return fake;
 }
 

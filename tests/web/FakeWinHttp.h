@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/Text.h"
+#include "web/RequestCancel.h"
 #include "web/WinHttpApi.h"
 
 struct FakeWinHttp {
@@ -19,6 +20,13 @@ struct FakeWinHttp {
   int failReadAt = 0;             // 1-based ReadData call to fail; 0 none
   std::wstring rawHeaders = L"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
   bool failHeaderRead = false;    // the second QueryHeaders call fails
+  // SetOption arguments refused every time, as logged: "session 84 10240".
+  TextList refusedSettings;
+  DWORD availableDelay = 0;  // milliseconds each QueryDataAvailable takes
+  // Cancelled from within this ReadData call (1-based), as another thread
+  // would while the call is blocked; the call then fails on the closed handle.
+  RequestCancel* cancel = nullptr;
+  int cancelAtRead = 0;
 
   // Only the calls whose logged line starts with `name`.
   TextList CallsTo(TextView name) const;

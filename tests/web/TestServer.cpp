@@ -14,10 +14,11 @@ Reply Fetch(const Text& url, WebRequestOptions options) {
 bool TestServer::Start(bool useTls) { return StartScript(useTls, SEED_TEST_SERVER_SCRIPT, ""); }
 
 bool TestServer::StartFaultSite(bool useTls) {
-  const Text untrusted = SEED_UNTRUSTED_CERTIFICATE_DIR;
+  const Text untrusted = SEED_UNTRUSTED_CERTIFICATE_DIR, trusted = SEED_CERTIFICATE_DIR;
   // A search run may spend minutes on its rows between two requests.
   return StartScript(useTls, SEED_FAULT_SERVER_SCRIPT,
-                     " --idle 300 --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key");
+                     " --idle 300 --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key" +
+                         " --old-tls " + trusted + "/server.pem " + trusted + "/server.key");
 }
 
 bool TestServer::StartScript(bool useTls, const Text& script, const Text& moreArguments) {

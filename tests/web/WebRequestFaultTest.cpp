@@ -129,6 +129,64 @@ TEST_P(WebRequestFault, CertificateOfAnUntrustedAuthorityIsRefused) {
   EXPECT_EQ(followed.systemError, 12157u);
 }
 
+TEST_P(WebRequestFault, AHundredMegabytePagePastTheCapIsAFailedReadThatKeepsNothing) {
+  WebRequestOptions options;
+  options.mostBodyBytes = 32 * 1024 * 1024;  // the search run's cap
+  options.timeoutSeconds = 60;
+  const Reply reply = FetchPage("huge100", options);
+  EXPECT_EQ(reply.status, "713 读取数据失败!");
+  EXPECT_EQ(reply.systemError, kBodyTooLarge);
+  EXPECT_EQ(reply.text, "");
+  EXPECT_TRUE(reply.body.empty());
+}
+
+TEST_P(WebRequestFault, ABodyThatTricklesEndsAtTheTimeoutWithWhatArrived) {
+  WebRequestOptions options;
+  options.timeoutSeconds = 3;  // every single wait (1 s) is well within it
+  const DWORD start = GetTickCount();
+  const Reply reply = FetchPage("trickle", options);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_EQ(reply.status, "713 读取数据失败!");
+  // Windows names the ended wait ERROR_WINHTTP_TIMEOUT; Wine WSAETIMEDOUT (10060).
+  EXPECT_TRUE(reply.systemError == ERROR_WINHTTP_TIMEOUT || reply.systemError == 10060u) << reply.systemError;
+  EXPECT_GE(took, 2500u);
+  EXPECT_LT(took, 6000u);
+  ExpectAddressesOfWholeRows("trickle", reply.text);
+}
+
+TEST_P(WebRequestFault, AnHttpsPageThatRedirectsToPlainHttpFails) {
+  if (!GetParam()) GTEST_SKIP() << "over plain HTTP the redirect is an ordinary one";
+  const Reply reply = FetchPage("to-http");
+  EXPECT_EQ(reply.status, "712 服务器未响应!");
+  EXPECT_EQ(reply.systemError, DWORD(ERROR_WINHTTP_REDIRECT_FAILED));
+  EXPECT_EQ(reply.text, "");
+}
+
+TEST_P(WebRequestFault, AServerOfferingOnlyTls10And11IsRefused) {
+  if (!GetParam()) GTEST_SKIP() << "plain HTTP has no TLS version";
+  WebRequestOptions held;
+  held.noRedirect = true;
+  const Reply redirect = FetchPage("downgrade", held);
+  ASSERT_EQ(redirect.location.rfind("https://localhost:", 0), 0u) << redirect.location;
+  const Reply direct = Fetch(redirect.location);
+  EXPECT_EQ(direct.status, "711 发送请求失败!");
+  EXPECT_EQ(direct.text, "");
+  const Reply followed = FetchPage("downgrade");
+  EXPECT_EQ(followed.status, "712 服务器未响应!");
+  EXPECT_EQ(followed.text, "");
+}
+
+TEST_P(WebRequestFault, ACertificateForAnotherHostNameIsRefused) {
+  if (!GetParam()) GTEST_SKIP() << "plain HTTP has no certificate";
+  // The certificate names localhost; the same server asked for as 127.0.0.1.
+  const Text url = ReplaceAll(Site().Url(FaultPagePath("ordinary", 1)), "https://localhost:", "https://127.0.0.1:");
+  const Reply reply = Fetch(url);
+  EXPECT_EQ(reply.status, "711 发送请求失败!");
+  EXPECT_EQ(reply.text, "");
+  // Windows: ERROR_WINHTTP_SECURE_CERT_CN_INVALID (12038); Wine: a failed secure channel (12157).
+  EXPECT_TRUE(reply.systemError == 12038u || reply.systemError == 12157u) << reply.systemError;
+}
+
 TEST_P(WebRequestFault, ZeroByteEndsTheTextButNotTheBody) {
   const Reply middle = FetchPage("zero");
   EXPECT_EQ(middle.status, "200 OK");

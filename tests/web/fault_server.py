@@ -2,7 +2,7 @@
 """A search site that misbehaves, for the fault tests.
 
 fault_server.py PORT_FILE [--tls CERT KEY] [--untrusted-tls CERT KEY]
-                [--idle SECONDS] [--max-requests N]
+                [--old-tls CERT KEY] [--idle SECONDS] [--max-requests N]
 
 Serves result pages in the demo site's markup at /ma/<fault>/time-<n>.html:
 pages 1 and 3 hold five ordinary entries, page 4 none (where a search ends),
@@ -15,7 +15,9 @@ and page 2 carries the fault named by the keyword (see FAULTS). Beside them:
                          server's start to the request ("12.345 PATH")
   /shutdown              stops the server
 With --untrusted-tls a second listener serves over a certificate whose
-authority nobody trusts; page 2 of "untrusted" redirects there.
+authority nobody trusts; page 2 of "untrusted" redirects there. With
+--old-tls a third listener speaks only TLS 1.0 and 1.1 over a trusted
+certificate; page 2 of "downgrade" redirects there.
 The keyword FAULT.N moves the fault to page N (see AnyPageFaultHandler).
 Bounded like test_server.py: N requests, SECONDS idle, and every stall ends
 when the client goes away or after STALL_LIMIT seconds.
@@ -36,6 +38,8 @@ import test_server  # noqa: E402
 ORDINARY_COUNT = 5
 MANY_COUNT = 5000
 HUGE_BYTES = 10 * 1024 * 1024
+HUGE100_BYTES = 100 * 1024 * 1024  # streamed, never held whole
+TRICKLE_GAP = 1.0  # seconds between two bytes of a trickling body
 LONG_NAME_BYTES = (4097, 6000, 16384, 70000)
 STALL_LIMIT = 60.0
 MOST_REDIRECT_HOPS = 50
@@ -115,11 +119,11 @@ def entry_start(fault, page, index):
 
 def whole_rows(fault, page):
     """The rows of a page that reach a client whole, before any zero byte."""
-    if page == 2 and fault in ("stall", "zero-first", "loop", "untrusted"):
+    if page == 2 and fault in ("stall", "zero-first", "loop", "untrusted", "huge100", "to-http", "downgrade"):
         return []
     keyword = keyword_for(fault, page)
     rows = pages.expected_rows(keyword, fault, page)
-    if page == 2 and fault in ("reset", "stall-body", "zero"):
+    if page == 2 and fault in ("reset", "stall-body", "zero", "trickle"):
         rows = rows[:CUT_ENTRY]
     return rows
 
@@ -194,6 +198,50 @@ class FaultHandler(test_server.Handler):
     def fault_untrusted(self, fault):
         target = f"https://localhost:{self.server.untrusted_port}{self.path}"
         self.reply(302, "Found", b"elsewhere", [("Location", target)])
+
+    def fault_downgrade(self, fault):
+        if not self.server.old_tls_port:  # the old listener itself, reached all the same
+            return self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+        target = f"https://localhost:{self.server.old_tls_port}{self.path}"
+        self.reply(302, "Found", b"elsewhere", [("Location", target)])
+
+    def fault_to_http(self, fault):
+        # The same listener: a client that followed would speak plain HTTP to TLS.
+        target = f"http://localhost:{self.server.server_address[1]}{self.path}"
+        self.reply(302, "Found", b"elsewhere", [("Location", target)])
+
+    def fault_huge100(self, fault):
+        """100 MB of filler before the page's markup, sent piece by piece."""
+        markup = page_bytes(fault, 2)
+        piece = encoded("<p class=\"filler\">填充内容 0123456789 abcdefghijklmnopqrstuvwxyz</p>\n") * 16384
+        pieces = HUGE100_BYTES // len(piece) + 1
+        length = pieces * len(piece) + len(markup)
+        try:
+            self.wfile.write(self.header_block(200, "OK", length, [("Content-Type", "text/html")]))
+            for _ in range(pieces):
+                self.wfile.write(piece)
+            self.wfile.write(markup)
+        except OSError:
+            pass  # the client stopped reading
+        self.close_connection = True
+
+    def fault_trickle(self, fault):
+        """Three whole entries, then one byte every TRICKLE_GAP seconds until the
+        client goes away (or STALL_LIMIT)."""
+        body = page_bytes(fault, 2)
+        end = entry_start(fault, 2, CUT_ENTRY)
+        started = time.monotonic()
+        try:
+            self.wfile.write(self.header_block(200, "OK", len(body), [("Content-Type", "text/html")]) + body[:end])
+            while end < len(body) and time.monotonic() - started < STALL_LIMIT:
+                readable, _, _ = select.select([self.connection], [], [], TRICKLE_GAP)
+                if readable:
+                    break  # the client closed its end
+                self.wfile.write(body[end:end + 1])
+                end += 1
+        except OSError:
+            pass
+        self.close_connection = True
 
 
 # --- Faults on any page, faults that pass, and the times of the requests -----
@@ -324,13 +372,15 @@ class AnyPageFaultHandler(FaultHandler):
 
 
 def main(arguments):
-    port_file, tls, untrusted, idle, max_requests = arguments[0], None, None, 30.0, 20000
+    port_file, tls, untrusted, old_tls, idle, max_requests = arguments[0], None, None, None, 30.0, 20000
     rest = arguments[1:]
     while rest:
         if rest[0] == "--tls":
             tls, rest = (rest[1], rest[2]), rest[3:]
         elif rest[0] == "--untrusted-tls":
             untrusted, rest = (rest[1], rest[2]), rest[3:]
+        elif rest[0] == "--old-tls":
+            old_tls, rest = (rest[1], rest[2]), rest[3:]
         elif rest[0] == "--idle":
             idle, rest = float(rest[1]), rest[2:]
         elif rest[0] == "--max-requests":
@@ -338,7 +388,7 @@ def main(arguments):
         else:
             raise SystemExit(f"unknown argument {rest[0]}")
     server = test_server.listen(AnyPageFaultHandler, tls, idle)
-    server.requested, server.redirect_hops, server.untrusted_port = [], 0, 0
+    server.requested, server.redirect_hops, server.untrusted_port, server.old_tls_port = [], 0, 0, 0
     prepare_any_page_faults(server)
     if untrusted:
         # Ends with the process; a refused handshake costs it one of its requests.
@@ -347,6 +397,12 @@ def main(arguments):
         prepare_any_page_faults(other)
         server.untrusted_port = other.server_address[1]
         threading.Thread(target=test_server.serve, args=(other, 100), daemon=True).start()
+    if old_tls:
+        old = test_server.listen(AnyPageFaultHandler, old_tls, idle, old_versions=True)
+        old.requested, old.redirect_hops, old.old_tls_port = [], 0, 0
+        prepare_any_page_faults(old)
+        server.old_tls_port = old.server_address[1]
+        threading.Thread(target=test_server.serve, args=(old, 100), daemon=True).start()
     test_server.write_port(server, port_file)
     test_server.serve(server, max_requests)
 

@@ -89,14 +89,19 @@ class Server(http.server.HTTPServer):
         self.stopping = True
 
 
-def listen(handler, tls=None, idle=20.0):
+def listen(handler, tls=None, idle=20.0, old_versions=False):
     """A server for `handler` on a free port of 127.0.0.1, over TLS with the
-    (certificate, key) pair `tls` when given."""
+    (certificate, key) pair `tls` when given; with `old_versions` the TLS
+    speaks only 1.0 and 1.1, as a server a client must refuse."""
     server = Server(("127.0.0.1", 0), handler)
     server.timeout = idle
     if tls:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(*tls)
+        if old_versions:
+            context.set_ciphers("DEFAULT:@SECLEVEL=0")
+            context.minimum_version = ssl.TLSVersion.TLSv1
+            context.maximum_version = ssl.TLSVersion.TLSv1_1
         server.socket = context.wrap_socket(server.socket, server_side=True)
     return server
 

@@ -1,0 +1,42 @@
+#include "web/ResponseParts.h"
+
+Text StatusOfHeaders(const Text& rawHeaders) {
+  const int lineEnd = FindText(rawHeaders, "\r\n", 10);
+  return lineEnd == -1 ? Text() : rawHeaders.substr(9, size_t(lineEnd - 10));
+}
+
+long long AnnouncedLength(const Text& rawHeaders) {
+  const int at = FindText(rawHeaders, "\r\nContent-Length:", 1, LetterCase::IgnoreAscii);
+  if (at < 0) return -1;
+  size_t digit = size_t(at - 1) + 17;
+  while (digit < rawHeaders.size() && rawHeaders[digit] == ' ') ++digit;
+  long long length = 0;
+  bool any = false;
+  for (; digit < rawHeaders.size() && rawHeaders[digit] >= '0' && rawHeaders[digit] <= '9'; ++digit) {
+    any = true;
+    if (length > (1LL << 50)) return -1;
+    length = length * 10 + (rawHeaders[digit] - '0');
+  }
+  return any ? length : -1;
+}
+
+bool RedirectsToPlainHttp(TextView statusText, TextView location) {
+  if (statusText.size() < 3 || statusText[0] != '3') return false;
+  if (statusText[1] < '0' || statusText[1] > '9' || statusText[2] < '0' || statusText[2] > '9') return false;
+  size_t start = 0;
+  while (start < location.size() && (location[start] == ' ' || location[start] == '\t')) ++start;
+  return FindText(location.substr(start), "http:", 1, LetterCase::IgnoreAscii) == 1;
+}
+
+bool MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes) {
+  const size_t held = body.size();
+  if (mostBytes > 0 && (held > mostBytes || chunk > mostBytes - held)) return false;
+  const size_t needed = held + chunk;
+  if (mostBytes > 0 && needed > body.capacity()) {
+    // Grows as the vector would, by doubling, but stops at the bound.
+    const size_t doubled = body.capacity() > mostBytes / 2 ? mostBytes : body.capacity() * 2;
+    body.reserve(needed > doubled ? needed : doubled);
+  }
+  body.resize(needed);
+  return true;
+}

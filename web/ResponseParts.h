@@ -1,0 +1,24 @@
+#pragma once
+// What a request reads of a response without WinHttp: the status from the
+// raw header block, the length it announces, whether a redirect leaves TLS,
+// and the body gathered chunk by chunk under a cap. Platform-free.
+#include <cstddef>
+
+#include "text/Text.h"
+
+// The bytes from the 10th of the raw header block up to the first CR LF at or
+// after it ("200 OK" of "HTTP/1.1 200 OK\r\n..."); empty without one.
+[[nodiscard]] Text StatusOfHeaders(const Text& rawHeaders);
+
+// The length the headers announce (Content-Length), or -1 without one.
+[[nodiscard]] long long AnnouncedLength(const Text& rawHeaders);
+
+// A redirect status (3xx) whose target is a plain http address.
+[[nodiscard]] bool RedirectsToPlainHttp(TextView statusText, TextView location);
+
+// Makes room in `body` for `chunk` more bytes after those it holds and
+// returns true, unless that would take it past `mostBytes` (0: no bound):
+// then `body` is left as it was. The room is the body's size; the caller
+// shrinks it to what arrived. Its capacity never goes past the bound, so a
+// capped body never costs more than the cap.
+[[nodiscard]] bool MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes);
