@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "tests/app/ResultPatternReference.h"
@@ -19,22 +21,19 @@ std::wstring Entry(const std::wstring& name, const std::wstring& magnet, const s
          L"\" class=\"download\">get</a></li>" + lineEnd;
 }
 
-// The reference's match texts joined the way the finder joins its spans.
-std::wstring ReferenceSpans(std::wstring_view page, DotStops dotStops) {
+// The finder's spans are the reference's match texts joined by line feeds,
+// and the reference over them finds the same groups; returns the number of
+// matches.
+size_t ExpectSameMatchesOverSpans(std::wstring_view page, DotStops dotStops) {
+  const std::vector<ReferenceMatch> overPage = ResultPatternReference(page, dotStops).EveryMatch();
   std::wstring joined;
-  for (const ReferenceMatch& match : ResultPatternReference(page, dotStops).EveryMatch()) {
+  for (const ReferenceMatch& match : overPage) {
     if (!joined.empty()) joined += L'\n';
     joined.append(page.substr(match.start, match.end - match.start));
   }
-  return joined;
-}
-
-// Returns the number of matches.
-size_t ExpectSameMatchesOverSpans(std::wstring_view page, DotStops dotStops) {
   const std::wstring spans = ResultEntrySpans(page, dotStops);
-  EXPECT_EQ(spans, ReferenceSpans(page, dotStops));
-  std::vector<ReferenceMatch> overPage = ResultPatternReference(page, dotStops).EveryMatch();
-  std::vector<ReferenceMatch> overSpans = ResultPatternReference(spans, dotStops).EveryMatch();
+  EXPECT_EQ(spans, joined);
+  const std::vector<ReferenceMatch> overSpans = ResultPatternReference(spans, dotStops).EveryMatch();
   EXPECT_EQ(overPage.size(), overSpans.size());
   for (size_t match = 0; match < overPage.size() && match < overSpans.size(); ++match)
     EXPECT_EQ(overPage[match].groups, overSpans[match].groups);
@@ -108,6 +107,24 @@ TEST(ResultSpans, AOneLinePageOfEmptySpansHoldsNoEntry) {
   std::wstring page;
   while (page.size() < 64 * 1024) page += L"<li><span class=\"lightColor\"></span>";
   EXPECT_TRUE(ResultEntrySpans(page, DotStops::AtLineFeed).empty());
+}
+
+TEST(ResultSpans, EveryPageOfTheSitesGivesTheReferencesMatches) {
+  std::ifstream index(SEED_SITE_PAGES_DIR "/index");
+  size_t pages = 0, matches = 0;
+  for (std::string name; std::getline(index, name);) {
+    std::ifstream file(SEED_SITE_PAGES_DIR "/" + name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::wstring page;  // UTF-16LE, one unit a character
+    for (size_t at = 0; at + 1 < bytes.size(); at += 2)
+      page += wchar_t(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+    SCOPED_TRACE(name);
+    matches += ExpectSameMatchesOverSpans(page, DotStops::AtLineFeed);
+    matches += ExpectSameMatchesOverSpans(page, DotStops::AtEveryLineEnd);
+    ++pages;
+  }
+  EXPECT_GE(pages, 45u);
+  EXPECT_GT(matches, 10000u);  // 5,000 entries on one page, twice
 }
 
 // Pages made of the pattern's own pieces, where near misses are common.

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""write_site_pages.py DIR
+"""write_site_pages.py DIR [--utf16]
 
 Writes every page the demo site and the fault site serve for their keywords
 into DIR, one file a page (their names in DIR/index, one a line), as the program matches it: GBK text (a UTF-8 page
 decoded and written in GBK, as the page decoder hands it on), zero bytes and
 broken characters kept. Beside them a few pages the sites do not serve: one
 with CR LF line ends and one line of empty highlighted spans (short enough
-for the engine over the whole page).
+for the engine over the whole page). With --utf16 the pages are written in
+UTF-16LE instead (bytes that are no GBK character as U+FFFD), for the tests
+of the platform-free code.
 """
 import os
 import sys
@@ -56,21 +58,21 @@ def other_pages():
     yield "one line of empty spans", b'<li><span class="lightColor"></span>' * 28
 
 
-def main(directory):
+def main(directory, utf16):
     os.makedirs(directory, exist_ok=True)
     for old in os.listdir(directory):
         os.remove(os.path.join(directory, old))
     every = list(demo_pages()) + list(fault_pages()) + list(other_pages())
     names = []
-    for number, (label, body) in enumerate(every, 1):
-        names.append(f"{number:03d}-" + "".join(c if (c.isascii() and c.isalnum()) or c == "-" else "_"
-                                                 for c in label) + ".page")
+    for label, body in every:
+        names.append("".join(c if (c.isascii() and c.isalnum()) or c == "-" else "_" for c in label) + ".page")
+        assert names.count(names[-1]) == 1, names[-1]
         with open(os.path.join(directory, names[-1]), "wb") as file:
-            file.write(body)
+            file.write(body.decode("gbk", errors="replace").encode("utf-16-le") if utf16 else body)
     with open(os.path.join(directory, "index"), "w") as index:
         index.write("".join(name + "\n" for name in names))
     print(f"{len(every)} pages in {directory}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], "--utf16" in sys.argv[2:])
