@@ -3,8 +3,8 @@
 // run now, side by side in one run.
 //   1. One-line pages of empty highlighted spans, 1 KB to 64 KB: the time of
 //      each way and how it grows when the page doubles. The whole page is
-//      timed only while a size took less than LIMIT seconds (it grows about
-//      as n^4).
+//      timed only while the next size should take under LIMIT seconds (it
+//      grows about 16-fold a doubling, as n^4).
 //   2. Ordinary pages (the demo site's bench pages): the one-pass finder
 //      alone, the engine over the whole page, the engine over the entries,
 //      each with groups 1, 2 and 14 of every match read, as ratios.
@@ -70,7 +70,7 @@ void HostilePages(RegexObject& regex, DotStops dotStops, double limit) {
     for (int round = 0; round < 5; ++round) found = std::min(found, TimeFoundEntries(regex, page, entries));
     size_t spanCharacters = 0;
     const double finder = TimeFinder(page, dotStops, spanCharacters);
-    const bool timeWhole = lastWhole < limit;
+    const bool timeWhole = 16 * lastWhole < limit;
     const double whole = timeWhole ? TimeWholePage(regex, page, entries) : 0;
     std::printf("%8d ", kilobytes);
     if (timeWhole) {
