@@ -1,5 +1,6 @@
 #include "app/ResultSpans.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -31,9 +32,13 @@ bool LiteralAt(Page page, size_t at, Page literal) {
 }
 
 // The first start of `literal` in [from, to) with the whole literal inside.
+// Every literal starts with a character that has no letter case ("<", a
+// quote, 磁), so the search can jump from one of those to the next.
 size_t FirstLiteral(Page page, size_t from, size_t to, Page literal) {
   if (from == kNone) return kNone;
-  for (size_t at = from; at + literal.size() <= to; ++at)
+  const Page range = page.substr(0, to);
+  for (size_t at = range.find(literal[0], from); at != kNone && at + literal.size() <= to;
+       at = range.find(literal[0], at + 1))
     if (LiteralAt(page, at, literal)) return at;
   return kNone;
 }
@@ -45,34 +50,38 @@ bool StopsDot(wchar_t character, DotStops dotStops) {
          (character == L'\r' || character == L'\u2028' || character == L'\u2029');
 }
 
-// The page's lines, each up to its line feed (or the page's end).
+// The page's lines, each up to its line feed (or the page's end), with the
+// first and last character in it that the dot cannot match.
 class Lines {
  public:
-  Lines(Page page, DotStops dotStops) : page(page), dotStops(dotStops) {
-    starts.push_back(0);
-    for (size_t at = 0; at < page.size(); ++at)
-      if (page[at] == L'\n') starts.push_back(at + 1);
+  Lines(Page page, DotStops dotStops) : page(page) {
+    // Sized once: growing it step by step costs more than the count.
+    lines.reserve(size_t(std::count(page.begin(), page.end(), L'\n')) + 1);
+    lines.push_back({0, kNone, kNone});
+    for (size_t at = 0; at < page.size(); ++at) {
+      if (page[at] == L'\n') {
+        lines.push_back({at + 1, kNone, kNone});
+      } else if (StopsDot(page[at], dotStops)) {
+        if (lines.back().firstStop == kNone) lines.back().firstStop = at;
+        lines.back().lastStop = at;
+      }
+    }
   }
-  size_t Count() const { return starts.size(); }
-  size_t Start(size_t line) const { return starts[line]; }
-  size_t End(size_t line) const { return line + 1 < starts.size() ? starts[line + 1] - 1 : page.size(); }
-  // The first character in [from, to) that the dot cannot match, or kNone.
-  size_t FirstStop(size_t from, size_t to) const {
-    for (size_t at = from; at < to; ++at)
-      if (StopsDot(page[at], dotStops)) return at;
-    return kNone;
-  }
-  size_t LastStop(size_t line) const {
-    for (size_t at = End(line); at > Start(line); --at)
-      if (StopsDot(page[at - 1], dotStops)) return at - 1;
-    return kNone;
-  }
-  bool IsPlain(size_t line) const { return FirstStop(Start(line), End(line)) == kNone; }
+  size_t Count() const { return lines.size(); }
+  size_t Start(size_t line) const { return lines[line].start; }
+  size_t End(size_t line) const { return line + 1 < lines.size() ? lines[line + 1].start - 1 : page.size(); }
+  size_t FirstStop(size_t line) const { return lines[line].firstStop; }
+  size_t LastStop(size_t line) const { return lines[line].lastStop; }
+  bool IsPlain(size_t line) const { return lines[line].firstStop == kNone; }
 
  private:
+  struct Line {
+    size_t start;
+    size_t firstStop;
+    size_t lastStop;
+  };
   Page page;
-  DotStops dotStops;
-  std::vector<size_t> starts;
+  std::vector<Line> lines;
 };
 
 // Lines 2 to 8 of an entry whose first line is `line`.
@@ -91,7 +100,7 @@ size_t EntryEnd(Page page, const Lines& lines, size_t line) {
   const size_t start = lines.Start(line), end = lines.End(line);
   const size_t linkClose = FirstLiteral(page, After(FirstLiteral(page, start, end, kLinkOpen), kLinkOpen), end,
                                         kLinkClose);
-  if (linkClose == kNone || lines.FirstStop(start, linkClose) != kNone) return kNone;
+  if (linkClose == kNone || lines.FirstStop(line) < linkClose) return kNone;
   return linkClose + kLinkClose.size();
 }
 
@@ -120,6 +129,7 @@ Span EntryOnLine(Page page, const Lines& lines, size_t line, size_t from) {
 std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops) {
   const Lines lines(page, dotStops);
   std::wstring spans;
+  spans.reserve(page.size());  // at most the page, in one allocation
   size_t line = 0, from = 0;
   while (line + 8 < lines.Count()) {
     const Span entry = EntryOnLine(page, lines, line, from);
