@@ -3,6 +3,8 @@
 #include "app/ResultSpans.h"
 #include "text/CodePage936.h"
 
+// app/ResultSpans.cpp finds the matches of these same literals and lines
+// first: a change here is a change there (result_pattern_tests compare).
 const char ResultPattern[] =
     "<li>(.*?)<span class=#引号lightColor#引号>(.*?)</span>(.*?)\\n(.*?)\\n(.*?)\\n(.*?)\\n(.*?)\\n(.*?)"
     "<span>文件大小：<b class=#引号cpill yellow-pill#引号>(.*?)</b>(.*?)\\n(.*?)\\n(.*?)\\n(.*?)磁力链接</a> "
