@@ -8,6 +8,8 @@
 extern const char ResultPattern[];
 
 // Every entry of the page, letter case ignored; false when the engine failed.
+// The engine is run over the page's entries alone (app/ResultSpans.h), in
+// time linear in the page's size; the matches and groups are the same.
 [[nodiscard]] bool MatchResultEntries(RegexObject& regex, TextView pageText);
 
 // Each entry's file name, size and download address (groups 1, 2 and 14, as

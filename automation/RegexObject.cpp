@@ -49,6 +49,11 @@ ComReference<IDispatch> DispatchIn(const Variant& value) {
 
 bool RegexObject::Match(TextView pattern, TextView subject, bool caseSensitive, bool multiLine, bool global,
                         bool quoteToken) {
+  return Match(pattern, TextToUtf16(subject), caseSensitive, multiLine, global, quoteToken);
+}
+
+bool RegexObject::Match(TextView pattern, std::wstring_view subject, bool caseSensitive, bool multiLine,
+                        bool global, bool quoteToken) {
   matchList.Clear();
   // One engine serves every Match of the object; its settings are written anew.
   if (engine.IsEmpty() && !engine.Create("VBScript.RegExp")) return false;
@@ -62,9 +67,15 @@ bool RegexObject::Match(TextView pattern, TextView subject, bool caseSensitive, 
   WriteProperty(engine, "Global", ByReference(global));
   Text patternText = quoteToken ? ReplaceAll(pattern, kQuoteToken, "\"") : Text(pattern);
   WriteProperty(engine, "Pattern", ByReference(patternText));
-  this->subject.SetText(subject);
+  this->subject.SetUtf16(subject);
   matchList = CallObjectMethod(engine, "Execute", this->subject);
   return !matchList.IsEmpty();
+}
+
+bool RegexObject::DotMatchesCarriageReturn() {
+  if (dotMatchesReturn == Answer::NotAsked && Match(".", std::wstring_view(L"\r"), false, false, false, false))
+    dotMatchesReturn = MatchCount() == 1 ? Answer::Yes : Answer::No;
+  return dotMatchesReturn == Answer::Yes;
 }
 
 Text RegexObject::PatternText() const {

@@ -3,6 +3,8 @@
 // the matches and their groups by 1-based indexes. Each read fetches what it
 // needs from the match list again. An object initialises COM for its thread
 // for its lifetime, and is used and destroyed on that thread.
+#include <string_view>
+
 #include "automation/ComApartment.h"
 #include "automation/ComObject.h"
 #include "automation/Variant.h"
@@ -18,6 +20,13 @@ class RegexObject {
   // `quoteToken` every "#引号" of the pattern becomes a double quote.
   [[nodiscard]] bool Match(TextView pattern, TextView subject, bool caseSensitive = false, bool multiLine = true,
                            bool global = true, bool quoteToken = false);
+  // The same over a subject already in UTF-16, as the engine sees it.
+  [[nodiscard]] bool Match(TextView pattern, std::wstring_view subject, bool caseSensitive, bool multiLine,
+                           bool global, bool quoteToken);
+  // Whether the engine's dot matches a carriage return: the system's own
+  // engine takes it, Wine's stops there as at every line end. Asked of the
+  // engine once (a Match of its own, so asked before the Match it serves).
+  [[nodiscard]] bool DotMatchesCarriageReturn();
   [[nodiscard]] Text PatternText() const;
   [[nodiscard]] Text ReplaceMatches(TextView replacement) const;
   [[nodiscard]] int MatchCount() const;
@@ -40,6 +49,8 @@ class RegexObject {
   // The member ids that ReadGroupsOfEveryMatch needs, the same for every
   // match and group list of the engine.
   mutable DISPID subMatchesId = DISPID_UNKNOWN;
+  enum class Answer { NotAsked, Yes, No };
+  Answer dotMatchesReturn = Answer::NotAsked;
   mutable DISPID itemId = DISPID_UNKNOWN;
 
   // Destroyed from the bottom up: engine, match list, subject, then COM.

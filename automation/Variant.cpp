@@ -25,11 +25,12 @@ Variant& Variant::operator=(Variant&& other) noexcept {
   return *this;
 }
 
-void Variant::SetText(TextView text) {
+void Variant::SetText(TextView text) { SetUtf16(TextToUtf16(text)); }
+
+void Variant::SetUtf16(std::wstring_view characters) {
   Clear();
-  std::wstring wide = TextToUtf16(text);
   value.vt = VT_BSTR;
-  value.bstrVal = SysAllocStringLen(wide.data(), UINT(wide.size()));
+  value.bstrVal = SysAllocStringLen(characters.data(), UINT(characters.size()));
 }
 
 void Variant::SetBytes(const ByteSet& bytes) {

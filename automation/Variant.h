@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <string_view>
+
 #include "text/Text.h"
 
 class Variant {
@@ -17,6 +19,7 @@ class Variant {
 
   // The text as a UTF-16 BSTR (code page 936).
   void SetText(TextView text);
+  void SetUtf16(std::wstring_view characters);
   // A one-dimensional VT_ARRAY of VT_UI1 with lower bound 1, the bytes copied.
   void SetBytes(const ByteSet& bytes);
   // A BSTR directly, anything else through VariantChangeType without flags;

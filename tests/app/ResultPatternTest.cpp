@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -146,6 +150,76 @@ TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
   ASSERT_EQ(regex.MatchCount(), 1);
   EXPECT_EQ(regex.SubMatchText(1, 1), "<a href=\"/hash/1.html\">\xD6\xD0 ");  // 中 in code page 936
   EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+}
+
+// The rows the engine gives over the whole page, as it was run before the
+// entries were found first.
+std::vector<TextList> EntriesOverWholePage(TextView page) {
+  RegexObject regex;
+  EXPECT_TRUE(regex.Match(ResultPattern, page, false, false, true, true));
+  return EntriesOf(regex);
+}
+
+std::vector<TextList> EntriesOverFoundSpans(TextView page) {
+  RegexObject regex;
+  EXPECT_TRUE(MatchResultEntries(regex, page));
+  return EntriesOf(regex);
+}
+
+TEST(ResultPattern, EveryPageOfTheSitesGivesTheRowsOfTheWholePage) {
+  {
+    RegexObject regex;
+    std::printf("the engine's dot %s a carriage return\n",
+                regex.DotMatchesCarriageReturn() ? "matches" : "does not match");
+  }
+  std::ifstream index(SEED_SITE_PAGES_DIR "/index");
+  int pages = 0, pagesWithRows = 0;
+  for (Text name; std::getline(index, name);) {
+    std::ifstream file(SEED_SITE_PAGES_DIR "/" + name, std::ios::binary);
+    ASSERT_TRUE(file) << name;
+    const Text page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    SCOPED_TRACE(name);
+    const std::vector<TextList> rows = EntriesOverFoundSpans(page);
+    EXPECT_EQ(rows, EntriesOverWholePage(page));
+    ++pages;
+    pagesWithRows += rows.empty() ? 0 : 1;
+  }
+  EXPECT_GE(pages, 45);
+  EXPECT_GE(pagesWithRows, 30);
+}
+
+// Pages of the pattern's own pieces and of bytes that are no whole character
+// of code page 936, where near misses are common; small enough for the engine
+// over the whole page.
+Text RandomPage(std::mt19937& random) {
+  static const TextView pieces[] = {
+      "<li>", "<LI>", "<span class=\"lightColor\">", "<SPAN CLASS=\"LIGHTCOLOR\">", "</span>", "\n", "\n", "\n",
+      "\r", "x", "\xD6\xD0",  // 中
+      "\xD6",                 // the first byte of 中: takes the next byte along
+      "\x80", "\xFF", "<span>文件大小：<b class=\"cpill yellow-pill\">", "</b>", "磁力链接</a> <a href=\"",
+      "\" class=\"download\">"};
+  std::uniform_int_distribution<size_t> piece(0, sizeof pieces / sizeof pieces[0] - 1);
+  Text page;
+  const size_t count = std::uniform_int_distribution<size_t>(0, 80)(random);
+  for (size_t index = 0; index < count; ++index) page += pieces[piece(random)];
+  page.insert(std::uniform_int_distribution<size_t>(0, page.size())(random),
+              Entry("e ", "1 GB", "magnet:?xt=urn:btih:E"));
+  return page;
+}
+
+TEST(ResultPattern, RandomPagesOfThePatternsPiecesGiveTheRowsOfTheWholePage) {
+  const unsigned seed = std::random_device()();
+  std::printf("seed %u\n", seed);
+  std::mt19937 random(seed);
+  size_t rows = 0;
+  for (int round = 0; round < 250; ++round) {
+    const Text page = RandomPage(random);
+    SCOPED_TRACE(round);
+    const std::vector<TextList> found = EntriesOverFoundSpans(page);
+    EXPECT_EQ(found, EntriesOverWholePage(page));
+    rows += found.size();
+  }
+  EXPECT_GT(rows, 100u);
 }
 
 }  // namespace

@@ -78,6 +78,28 @@ TEST(RegexObject, ChineseTextSurvivesTheRoundTrip) {
   EXPECT_EQ(regex.ReplaceMatches("[$1]"), "前言 [12] [3]");
 }
 
+TEST(RegexObject, AUtf16SubjectMatchesAsItsCodePage936TextWould) {
+  RegexObject regex;
+  ASSERT_TRUE(regex.Match("(.)b", std::wstring_view(L"\u4E2Db x\u6587b"), false, true, true, false));  // 中, 文
+  ASSERT_EQ(regex.MatchCount(), 2);
+  EXPECT_EQ(regex.SubMatchText(1, 1), "中");
+  EXPECT_EQ(regex.SubMatchText(2, 1), "文");
+  int position = 0;
+  EXPECT_EQ(regex.MatchText(2, &position), "文b");
+  EXPECT_EQ(position, 5);  // 中 b, a space, x
+}
+
+TEST(RegexObject, TheDotsAnswerOnCarriageReturnIsTheEnginesAskedOnce) {
+  RegexObject regex;
+  ASSERT_TRUE(regex.Match("^a.b$", "a\rb", kCaseSensitive, kMultiLine, kGlobal));
+  const bool dotTakesReturn = regex.MatchCount() == 1;
+  EXPECT_EQ(regex.DotMatchesCarriageReturn(), dotTakesReturn);
+  // Asked again it keeps its answer and leaves the last Match's results alone.
+  ASSERT_TRUE(regex.Match("x", "x x x"));
+  EXPECT_EQ(regex.DotMatchesCarriageReturn(), dotTakesReturn);
+  EXPECT_EQ(regex.MatchCount(), 3);
+}
+
 TEST(RegexObject, PositionsAreByteOffsetsIntoTheSubject) {
   RegexObject regex;
   ASSERT_TRUE(regex.Match("a(b)c", "中文 abc abc"));  // 中文: two double-byte characters

@@ -1,7 +1,5 @@
 #include "wine/AdodbStream/Charsets.h"
 
-#include <windows.h>
-
 namespace {
 
 struct CharsetName {
@@ -11,7 +9,7 @@ struct CharsetName {
 
 constexpr CharsetName kCharsets[] = {
     {L"unicode", kUtf16CodePage}, {L"utf-16", kUtf16CodePage},  {L"utf-16le", kUtf16CodePage},
-    {L"utf-8", CP_UTF8},          {L"us-ascii", 20127},         {L"gb18030", 54936},
+    {L"utf-8", kUtf8CodePage},    {L"us-ascii", 20127},         {L"gb18030", 54936},
     {L"gbk", 936},                {L"gb2312", 936},             {L"x-gbk", 936},
     {L"big5", 950},               {L"shift_jis", 932},          {L"x-sjis", 932},
     {L"euc-jp", 20932},           {L"euc-kr", 949},             {L"ks_c_5601-1987", 949},

@@ -7,14 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "system/SystemFunction.h"
 #include "wine/AdodbStream/StreamClass.h"
+#include "wine/WineOnly/WineOnly.h"
 
 namespace {
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 // The DLL built beside this program.
 std::wstring StreamDllPath() {
@@ -50,10 +47,8 @@ const HKEY kClassRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
 }  // namespace
 
 int main() {
-  if (!RunningUnderWine()) {
-    std::fputs("adodb-stream-register: this is not Wine; the system's Adodb.Stream serves here.\n", stderr);
+  if (!RefuseOutsideWine("adodb-stream-register", "the system's Adodb.Stream serves here", FindSystemFunction))
     return 1;
-  }
   std::wstring dllPath = StreamDllPath();
   if (dllPath.empty()) {
     std::fputs("adodb-stream-register: AdodbStream.dll is not beside this program.\n", stderr);

@@ -2,6 +2,7 @@
 
 #include "system/Holders.h"
 #include "wine/AdodbStream/StreamState.h"
+#include "wine/AdodbStream/StreamText.h"
 
 namespace {
 
@@ -210,7 +211,7 @@ class Stream final : public IDispatch {
     if (member == kClose) return Outcome(state.Close(), exception);
     if (member == kWrite) return WriteBytes(arguments.rgvarg[0], exception, argumentError);
     BSTR text = nullptr;
-    StreamFault fault = state.ReadText(text);
+    StreamFault fault = ReadText(state, text);
     if (fault != StreamFault::None) return Outcome(fault, exception);
     if (!result) {
       SysFreeString(text);

@@ -3,49 +3,13 @@
 #include <climits>
 #include <cstring>
 
-#include "system/SystemFunction.h"
 #include "wine/AdodbStream/Charsets.h"
 
 namespace {
 
-SystemFunction<decltype(&::MultiByteToWideChar)> multiByteToWideChar{"kernel32.dll",
-                                                                     "MultiByteToWideChar"};
-
-constexpr unsigned kGb18030CodePage = 54936;
-constexpr unsigned kGbkCodePage = 936;
-
-BSTR DecodeUtf16(const unsigned char* data, size_t count) {
-  BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(count / 2));
-  if (text) std::memcpy(text, data, count / 2 * sizeof(OLECHAR));  // an odd last byte is no character
-  return text;
-}
-
-BSTR DecodeMultiByte(unsigned codePage, const unsigned char* data, size_t count) {
-  if (count == 0) return SysAllocStringLen(L"", 0);
-  const char* source = reinterpret_cast<const char*>(data);
-  int length = multiByteToWideChar(codePage, 0, source, static_cast<int>(count), nullptr, 0);
-  if (length <= 0) return nullptr;
-  BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  if (!text) return nullptr;
-  if (multiByteToWideChar(codePage, 0, source, static_cast<int>(count), text, length) != length) {
-    SysFreeString(text);
-    return nullptr;
-  }
-  return text;
-}
-
-BSTR Decode(unsigned codePage, const unsigned char* data, size_t count) {
-  if (count > INT_MAX) return nullptr;
-  if (codePage == kUtf16CodePage) return DecodeUtf16(data, count);
-  BSTR text = DecodeMultiByte(codePage, data, count);
-  // A system without GB18030 still reads its GBK part, which is nearly all of it.
-  if (!text && codePage == kGb18030CodePage) text = DecodeMultiByte(kGbkCodePage, data, count);
-  return text;
-}
-
 // The mark at the start of a UTF text is not part of the text.
 size_t ByteOrderMarkLength(unsigned codePage, const unsigned char* data, size_t count) {
-  if (codePage == CP_UTF8 && count >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) return 3;
+  if (codePage == kUtf8CodePage && count >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) return 3;
   if (codePage == kUtf16CodePage && count >= 2 && data[0] == 0xFF && data[1] == 0xFE) return 2;
   return 0;
 }
@@ -114,21 +78,18 @@ StreamFault StreamState::Write(const unsigned char* data, size_t count) {
   return StreamFault::None;
 }
 
-StreamFault StreamState::ReadText(BSTR& text) {
-  text = nullptr;
+StreamFault StreamState::TextToRead(TextBytes& text) const {
+  text = TextBytes();
   if (!open) return StreamFault::Closed;
   if (type != kTextType) return StreamFault::NotAllowedHere;
-  unsigned codePage = CodePageOfCharset(charset.c_str());
-  if (!codePage) return StreamFault::UnknownCharset;
-  const unsigned char* start = bytes.data() + position;
-  size_t count = bytes.size() - position;
+  text.codePage = CodePageOfCharset(charset.c_str());
+  if (!text.codePage) return StreamFault::UnknownCharset;
+  text.data = bytes.data() + position;
+  text.count = bytes.size() - position;
   if (position == 0) {
-    size_t mark = ByteOrderMarkLength(codePage, start, count);
-    start += mark;
-    count -= mark;
+    size_t mark = ByteOrderMarkLength(text.codePage, text.data, text.count);
+    text.data += mark;
+    text.count -= mark;
   }
-  text = Decode(codePage, start, count);
-  if (!text) return StreamFault::DecodeFailed;
-  position = bytes.size();
   return StreamFault::None;
 }

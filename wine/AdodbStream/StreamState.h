@@ -1,15 +1,20 @@
 #pragma once
 // What the stream holds and the rules of its members, apart from the
 // Automation glue: a byte buffer with a position, a type (bytes or text), a
-// mode and the charset by which its bytes are read as text.
-#include <windows.h>
-#include <oleauto.h>
-
+// mode and the charset by which its bytes are read as text. Platform-free:
+// the decoding itself is StreamText.h's.
 #include <cstddef>
 #include <string>
 #include <vector>
 
 enum class StreamFault { None, Closed, AlreadyOpen, NotAllowedHere, BadValue, UnknownCharset, DecodeFailed };
+
+// The bytes a text read decodes, and the code page to decode them with.
+struct TextBytes {
+  unsigned codePage = 0;
+  const unsigned char* data = nullptr;
+  size_t count = 0;
+};
 
 class StreamState {
  public:
@@ -32,8 +37,12 @@ class StreamState {
   [[nodiscard]] StreamFault Close();
   // Overwrites from the position on, growing the stream as needed.
   [[nodiscard]] StreamFault Write(const unsigned char* data, size_t count);
-  // Decodes from the position to the end; the caller owns `text`.
-  [[nodiscard]] StreamFault ReadText(BSTR& text);
+  // What a text read decodes: from the position to the end, less the
+  // byte-order mark of the charset at the stream's start. Valid until the
+  // next change.
+  [[nodiscard]] StreamFault TextToRead(TextBytes& text) const;
+  // Once that text is decoded, the position is at the end.
+  void TextWasRead() { position = bytes.size(); }
 
  private:
   bool open = false;

@@ -2,7 +2,7 @@
 // Adds one DER-encoded certificate to the Root store of the Wine prefix it
 // runs in, so that WinHttp accepts a local test server's certificate with
 // verification left on. Exit code 0 on success, 1 otherwise. Test and demo
-// prefixes only, e.g.
+// prefixes only: outside Wine it refuses, leaving a system's roots alone. E.g.
 //   wine build/windows/wine/trust-root-certificate.exe certificates/ca.der
 #include <windows.h>
 #include <wincrypt.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "system/SystemFunction.h"
+#include "wine/WineOnly/WineOnly.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ bool ReadFileBytes(const char* path, std::vector<BYTE>& bytes) {
 }  // namespace
 
 int main(int argumentCount, char** arguments) {
+  if (!RefuseOutsideWine("trust-root-certificate", "add the authority with the system's own tools", FindSystemFunction))
+    return 1;
   if (argumentCount != 2) {
     std::fprintf(stderr, "usage: trust-root-certificate.exe CA.der\n");
     return 1;

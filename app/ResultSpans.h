@@ -1,0 +1,26 @@
+#pragma once
+// Where the result pattern matches, found in one pass over the page as the
+// engine sees it (UTF-16), so that the engine is only run over the entries.
+//
+// Every group of the pattern is a lazy "(.*?)" that cannot cross a line end,
+// and the literals between them are fixed, so for a start at "<li>" the
+// pattern needs: on that line a span-open and later a span-close; four whole
+// lines; a sixth line with the size literal and later "</b>"; two whole lines;
+// a ninth line with the link literal and later the download literal. Lines 2
+// to 9 do not depend on any choice in line 1, and a later occurrence of a
+// literal fits only where the first does, so the engine's lazy groups take
+// the first occurrences and the leftmost start that fits is the match. The
+// engine tries every start and backtracks through every split of a failing
+// one (about n^4 on a line of many empty spans); this pass decides each line
+// in constant steps.
+#include <string>
+#include <string_view>
+
+// What the engine's dot does not match besides the line feed.
+enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, U+2029
+
+// The match spans of the result pattern (letters of the literals in any case)
+// in `page`, in page order, each the exact text the engine matches, joined by
+// line feeds. The engine run over it finds the same matches with the same
+// groups as over the whole page.
+[[nodiscard]] std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops);
