@@ -1,14 +1,4 @@
 # Cross-build for 64-bit Windows: the same program, for machines that run no
-# 32-bit code (its tests run under wine64). The posix-thread variant of the
-# compiler is required: GoogleTest needs std::mutex, which the win32 variant lacks.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run under Wine; CTest prefixes every cross-built test with this.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# 32-bit code (its tests run under wine64).
+set(SEED_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)
