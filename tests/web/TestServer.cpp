@@ -18,7 +18,8 @@ bool TestServer::StartFaultSite(bool useTls) {
   // A search run may spend minutes on its rows between two requests.
   return StartScript(useTls, SEED_FAULT_SERVER_SCRIPT,
                      " --idle 300 --untrusted-tls " + untrusted + "/server.pem " + untrusted + "/server.key" +
-                         " --old-tls " + trusted + "/server.pem " + trusted + "/server.key");
+                         " --old-tls " + trusted + "/server.pem " + trusted + "/server.key" +
+                         " --expired-tls " + trusted + "/expired.pem " + trusted + "/expired.key");
 }
 
 bool TestServer::StartScript(bool useTls, const Text& script, const Text& moreArguments) {

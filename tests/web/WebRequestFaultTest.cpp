@@ -176,6 +176,23 @@ TEST_P(WebRequestFault, AServerOfferingOnlyTls10And11IsRefused) {
   EXPECT_EQ(followed.text, "");
 }
 
+TEST_P(WebRequestFault, AnExpiredCertificateIsRefused) {
+  if (!GetParam()) GTEST_SKIP() << "plain HTTP has no certificate";
+  // Of the trusted authority and for localhost, but valid only in January 2020.
+  WebRequestOptions held;
+  held.noRedirect = true;
+  const Reply redirect = FetchPage("expired", held);
+  ASSERT_EQ(redirect.location.rfind("https://localhost:", 0), 0u) << redirect.location;
+  const Reply direct = Fetch(redirect.location);
+  EXPECT_EQ(direct.status, "711 发送请求失败!");
+  EXPECT_EQ(direct.text, "");
+  // Windows: ERROR_WINHTTP_SECURE_CERT_DATE_INVALID (12037); Wine: a failed secure channel (12157).
+  EXPECT_TRUE(direct.systemError == 12037u || direct.systemError == 12157u) << direct.systemError;
+  const Reply followed = FetchPage("expired");
+  EXPECT_EQ(followed.status, "712 服务器未响应!");
+  EXPECT_EQ(followed.text, "");
+}
+
 TEST_P(WebRequestFault, ACertificateForAnotherHostNameIsRefused) {
   if (!GetParam()) GTEST_SKIP() << "plain HTTP has no certificate";
   // The certificate names localhost; the same server asked for as 127.0.0.1.

@@ -2,7 +2,8 @@
 """A search site that misbehaves, for the fault tests.
 
 fault_server.py PORT_FILE [--tls CERT KEY] [--untrusted-tls CERT KEY]
-                [--old-tls CERT KEY] [--idle SECONDS] [--max-requests N]
+                [--old-tls CERT KEY] [--expired-tls CERT KEY]
+                [--idle SECONDS] [--max-requests N]
 
 Serves result pages in the demo site's markup at /ma/<fault>/time-<n>.html:
 pages 1 and 3 hold five ordinary entries, page 4 none (where a search ends),
@@ -17,7 +18,9 @@ and page 2 carries the fault named by the keyword (see FAULTS). Beside them:
 With --untrusted-tls a second listener serves over a certificate whose
 authority nobody trusts; page 2 of "untrusted" redirects there. With
 --old-tls a third listener speaks only TLS 1.0 and 1.1 over a trusted
-certificate; page 2 of "downgrade" redirects there.
+certificate; page 2 of "downgrade" redirects there. With --expired-tls a
+fourth listener serves over a certificate of the trusted authority whose
+time has run out; page 2 of "expired" redirects there.
 The keyword FAULT.N moves the fault to page N (see AnyPageFaultHandler).
 Bounded like test_server.py: N requests, SECONDS idle, and every stall ends
 when the client goes away or after STALL_LIMIT seconds.
@@ -119,7 +122,8 @@ def entry_start(fault, page, index):
 
 def whole_rows(fault, page):
     """The rows of a page that reach a client whole, before any zero byte."""
-    if page == 2 and fault in ("stall", "zero-first", "loop", "untrusted", "huge100", "to-http", "downgrade"):
+    if page == 2 and fault in ("stall", "zero-first", "loop", "untrusted", "huge100", "to-http", "downgrade",
+                                     "expired"):
         return []
     keyword = keyword_for(fault, page)
     rows = pages.expected_rows(keyword, fault, page)
@@ -203,6 +207,12 @@ class FaultHandler(test_server.Handler):
         if not self.server.old_tls_port:  # the old listener itself, reached all the same
             return self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
         target = f"https://localhost:{self.server.old_tls_port}{self.path}"
+        self.reply(302, "Found", b"elsewhere", [("Location", target)])
+
+    def fault_expired(self, fault):
+        if not self.server.expired_port:  # the expired listener itself, reached all the same
+            return self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+        target = f"https://localhost:{self.server.expired_port}{self.path}"
         self.reply(302, "Found", b"elsewhere", [("Location", target)])
 
     def fault_to_http(self, fault):
@@ -372,7 +382,7 @@ class AnyPageFaultHandler(FaultHandler):
 
 
 def main(arguments):
-    port_file, tls, untrusted, old_tls, idle, max_requests = arguments[0], None, None, None, 30.0, 20000
+    port_file, tls, untrusted, old_tls, expired, idle, max_requests = arguments[0], None, None, None, None, 30.0, 20000
     rest = arguments[1:]
     while rest:
         if rest[0] == "--tls":
@@ -381,6 +391,8 @@ def main(arguments):
             untrusted, rest = (rest[1], rest[2]), rest[3:]
         elif rest[0] == "--old-tls":
             old_tls, rest = (rest[1], rest[2]), rest[3:]
+        elif rest[0] == "--expired-tls":
+            expired, rest = (rest[1], rest[2]), rest[3:]
         elif rest[0] == "--idle":
             idle, rest = float(rest[1]), rest[2:]
         elif rest[0] == "--max-requests":
@@ -389,6 +401,7 @@ def main(arguments):
             raise SystemExit(f"unknown argument {rest[0]}")
     server = test_server.listen(AnyPageFaultHandler, tls, idle)
     server.requested, server.redirect_hops, server.untrusted_port, server.old_tls_port = [], 0, 0, 0
+    server.expired_port = 0
     prepare_any_page_faults(server)
     if untrusted:
         # Ends with the process; a refused handshake costs it one of its requests.
@@ -399,10 +412,16 @@ def main(arguments):
         threading.Thread(target=test_server.serve, args=(other, 100), daemon=True).start()
     if old_tls:
         old = test_server.listen(AnyPageFaultHandler, old_tls, idle, old_versions=True)
-        old.requested, old.redirect_hops, old.old_tls_port = [], 0, 0
+        old.requested, old.redirect_hops, old.old_tls_port, old.expired_port = [], 0, 0, 0
         prepare_any_page_faults(old)
         server.old_tls_port = old.server_address[1]
         threading.Thread(target=test_server.serve, args=(old, 100), daemon=True).start()
+    if expired:
+        late = test_server.listen(AnyPageFaultHandler, expired, idle)
+        late.requested, late.redirect_hops, late.old_tls_port, late.expired_port = [], 0, 0, 0
+        prepare_any_page_faults(late)
+        server.expired_port = late.server_address[1]
+        threading.Thread(target=test_server.serve, args=(late, 100), daemon=True).start()
     test_server.write_port(server, port_file)
     test_server.serve(server, max_requests)
 
