@@ -10,12 +10,16 @@ wine_preset() {
   if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo windows; else echo windows64; fi
 }
 
-# For a 64-bit build: `wine`, `wineboot` and `wineserver` start the 64-bit
-# ones from here on, for nested calls too (plain `wine` would start the
-# 32-bit loader whenever wine32 is installed). DIR holds the commands.
+# For a 64-bit build, and on a machine that runs no 32-bit code whatever the
+# build: `wine`, `wineboot` and `wineserver` start the 64-bit ones from here
+# on, for nested calls too (plain `wine` would start the 32-bit loader
+# whenever wine32 is installed). DIR holds the commands.
 use_wine64_for() {
   local build=$1 dir=$2 tool target
-  grep -q '^CMAKE_AR:FILEPATH=.*x86_64-w64-mingw32' "$build/CMakeCache.txt" 2>/dev/null || return 0
+  if ! grep -q '^CMAKE_AR:FILEPATH=.*x86_64-w64-mingw32' "$build/CMakeCache.txt" 2>/dev/null &&
+    [ "$(wine_preset)" = windows ]; then
+    return 0
+  fi
   mkdir -p "$dir"
   for tool in wine wineboot wineserver; do
     case $tool in
