@@ -53,14 +53,32 @@ void ForgetLeftWorker(SearchState& search) {
   if (!StillRuns(search.lingeringWorker)) search.lingeringWorker.Reset();
 }
 
+namespace {
+
+// A lingering worker's handle goes soon after that worker has left, looked
+// for by a timer of the main window (never waited for), so that nothing of
+// an ended run is held once its thread is gone.
+constexpr UINT_PTR kLingeringWorkerTimer = 2001;
+constexpr UINT kLingeringWorkerPoll = 250;
+
+void CALLBACK LingeringWorkerTimerProcedure(HWND window, UINT, UINT_PTR timer, DWORD) {
+  ForgetLeftWorker(app.search);
+  if (!app.search.lingeringWorker) KillTimer(window, timer);
+}
+
+}  // namespace
+
 void EndWorker(AppState& app) {
   EndCurrentRun(app.window.channel);
   // A worker that ended while an earlier one still lingered was waiting for
   // it and never reached a request: it leaves at once. Any other may still
   // be inside one and becomes the one that lingers.
   SearchState& search = app.search;
-  if (StillRuns(search.workerThread) && !StillRuns(search.lingeringWorker))
+  if (StillRuns(search.workerThread) && !StillRuns(search.lingeringWorker)) {
     search.lingeringWorker = std::move(search.workerThread);
+    // Without the timer the handle goes at the next start or finish, as before.
+    (void)SetTimer(app.window.window.handle, kLingeringWorkerTimer, kLingeringWorkerPoll, LingeringWorkerTimerProcedure);
+  }
   search.workerThread.Reset();
 }
 
