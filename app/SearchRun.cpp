@@ -124,7 +124,13 @@ bool TakeEntry(void* context, const Text* groups) {
 
 void SearchRun(SearchRunRecord& run) {
   if (!WorkerShouldGoOn()) return;
-  if (run.earlierWorker && !WorkerWaitUntil(run.earlierWorker.Get())) return;
+  if (run.earlierWorker) {
+    const bool earlierLeft = WorkerWaitUntil(run.earlierWorker.Get());
+    // The record outlives this thread until the next start: it keeps nothing
+    // of a worker that has left.
+    run.earlierWorker.Reset();
+    if (!earlierLeft) return;
+  }
   RegexObject regex;  // COM for this thread, for the run
   PageDecoder decoder;
   WebRequestOptions options;

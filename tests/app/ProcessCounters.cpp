@@ -135,6 +135,12 @@ DWORD WindowCount() {
 
 }  // namespace
 
+ULONG HandlesToObjectOf(HANDLE handle) {
+  PUBLIC_OBJECT_BASIC_INFORMATION basic = {};
+  if (queryObject(handle, ObjectBasicInformation, &basic, ULONG(sizeof basic), nullptr) < 0) return 0;
+  return basic.HandleCount;
+}
+
 ProcessCounters CurrentCounters() {
   ProcessCounters counters;
   // The snapshot's own handle is closed before the handles are counted.

@@ -19,6 +19,9 @@ struct ProcessCounters {
 [[nodiscard]] std::string Describe(const ProcessCounters& counters);
 // The process's handles by type ("Event 3; File 9; ..."), for failure messages.
 [[nodiscard]] std::string HandleTypes();
+// How many handles of the process lead to the object `handle` leads to
+// (`handle` itself included), or 0 when the system does not say.
+[[nodiscard]] ULONG HandlesToObjectOf(HANDLE handle);
 
 struct ProcessMemory {
   size_t workingSet = 0;    // bytes

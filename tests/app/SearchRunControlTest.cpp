@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SearchState.h"
+#include "tests/app/ProcessCounters.h"
 #include "tests/app/SearchRunTestSupport.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
@@ -112,6 +113,8 @@ TEST_F(SearchRunTest, ANewStartWhileTheLastRunFetchesASlowPageListsOnlyTheNewRun
   // The old run's slow page is answered while the new run waits for its own.
   ASSERT_TRUE(PumpUntilEnded(oldWorker));
   ASSERT_TRUE(PumpUntilEnded(newWorker));
+  // The finished run kept its record, but no handle of the worker it waited for.
+  EXPECT_EQ(HandlesToObjectOf(oldWorker.Get()), 1u);
 
   ExpectListed(site.Rows("slow"));
   ExpectIdle();
