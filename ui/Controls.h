@@ -27,4 +27,5 @@ enum class ControlEvent {
   Tick,        // WM_TIMER of 记时间
   RightClick,  // NM_RCLICK of the list, on a row or not
   Chosen,      // a popup-menu item
+  Changed,     // EN_CHANGE of an edit box; a check box's state set (BM_SETCHECK), by anyone
 };

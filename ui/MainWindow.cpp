@@ -45,6 +45,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_COMMAND:
       if (lParam != 0 && HIWORD(wParam) == BN_CLICKED)
         Raise(*target, ControlId(LOWORD(wParam)), ControlEvent::Clicked);
+      else if (lParam != 0 && HIWORD(wParam) == EN_CHANGE)
+        Raise(*target, ControlId(LOWORD(wParam)), ControlEvent::Changed);
       else if (lParam == 0 && HIWORD(wParam) == 0)
         Raise(*target, ControlId(LOWORD(wParam)), ControlEvent::Chosen);
       return 0;
@@ -84,6 +86,24 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A check box tells no one when its state is set by a message (another
+// program's BM_SETCHECK, say), and clicks and keys set it that way too: each
+// BM_SETCHECK raises Changed once the state has been taken.
+constexpr UINT_PTR kCheckBoxSubclassId = 1;
+
+LRESULT CALLBACK CheckBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(box, CheckBoxProcedure, kCheckBoxSubclassId);
+  const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+  if (message == BM_SETCHECK)
+    Raise(*reinterpret_cast<MainWindow*>(data), ControlId(GetDlgCtrlID(box)), ControlEvent::Changed);
+  return result;
+}
+
+void WatchCheckBoxes(MainWindow& target) {
+  for (const CheckBox* box : {&target.循环执行, &target.精确框, &target.全选框})
+    SetWindowSubclass(box->handle, CheckBoxProcedure, kCheckBoxSubclassId, reinterpret_cast<DWORD_PTR>(&target));
 }
 
 const wchar_t* MainWindowClass() {
@@ -135,6 +155,7 @@ bool CreateMainWindow(MainWindow& target, EventTable events, void* handlerContex
     DestroyMainWindow(target);
     return false;
   }
+  WatchCheckBoxes(target);
   int dpi = WindowDpi(window);
   LayOutForDpi(target, dpi, CentredOnScreen(ScaleToDpi(kMainWindowWidth, dpi), ScaleToDpi(kMainWindowHeight, dpi)));
   Raise(target, ControlId::MainWindow, ControlEvent::Created);

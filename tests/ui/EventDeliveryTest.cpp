@@ -19,6 +19,8 @@ void OnTick(void*) { calls += 't'; }
 void OnRightClick(void*) { calls += 'r'; }
 void OnCopy(void*) { calls += 'c'; }
 void OnDownload(void*) { calls += 'd'; }
+void OnEditChanged(void*) { calls += 'e'; }
+void OnExactChanged(void*) { calls += 'k'; }
 void OnClose(void*) {
   calls += 'x';
   // A handler that dispatches messages: none of them reaches a handler now.
@@ -33,6 +35,8 @@ EventTable TestTable() {
       {ControlId::超级列表框1, ControlEvent::RightClick, OnRightClick},
       {ControlId::复制下载地址, ControlEvent::Chosen, OnCopy},
       {ControlId::下载种子, ControlEvent::Chosen, OnDownload},
+      {ControlId::编辑框1, ControlEvent::Changed, OnEditChanged},
+      {ControlId::精确框, ControlEvent::Changed, OnExactChanged},
       {ControlId::MainWindow, ControlEvent::Closing, OnClose},
   };
 }
@@ -67,6 +71,37 @@ TEST_F(EventDelivery, EachBoundEventCallsItsHandlerAndUnboundOnesNothing) {
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(int(ControlId::下载种子), 0), 0);
   EXPECT_EQ(calls, "satrcd");
   EXPECT_EQ(SendMessageW(mainWindow.全选框.handle, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+DWORD WINAPI CheckFromAnotherThread(LPVOID box) {
+  SendMessageW(static_cast<HWND>(box), BM_SETCHECK, BST_UNCHECKED, 0);
+  return 0;
+}
+
+// A search reads 编辑框1 and 精确框 as Changed left them: every way of
+// changing either must raise it, after the change.
+TEST_F(EventDelivery, EveryChangeOfTheKeywordOrTheExactBoxRaisesChanged) {
+  HWND edit = mainWindow.编辑框1.handle;
+  HWND exact = mainWindow.精确框.handle;
+  SetWindowTextW(edit, L"ubuntu");
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 6, 6);  // no change
+  SendMessageW(edit, WM_CHAR, L'x', 0);
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"y"));
+  EXPECT_EQ(calls, "eee");
+  EXPECT_EQ(WindowTextOf(edit), L"ubuntuxy");
+
+  calls.clear();
+  SendMessageW(exact, BM_CLICK, 0, 0);  // the user's click
+  EXPECT_EQ(SendMessageW(exact, BM_GETCHECK, 0, 0), BST_CHECKED);
+  SendMessageW(exact, BM_SETCHECK, BST_CHECKED, 0);  // another program's message
+  HANDLE thread = CreateThread(nullptr, 0, CheckFromAnotherThread, exact, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_TRUE(PumpUntilSignalled(thread, 5000));
+  CloseHandle(thread);
+  EXPECT_EQ(SendMessageW(exact, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SendMessageW(mainWindow.循环执行.handle, BM_SETCHECK, BST_CHECKED, 0);  // not bound here
+  EXPECT_EQ(calls, "kkk");
 }
 
 TEST_F(EventDelivery, TheRealTimerTicksOnTheUiThread) {
