@@ -59,6 +59,8 @@ EventTable MainWindowEventTable() {
       {ControlId::搜索_按钮, ControlEvent::Clicked, Bound<OnSearchButtonClick>},
       {ControlId::停止_按钮, ControlEvent::Clicked, Bound<OnStopButtonClick>},
       {ControlId::记时间, ControlEvent::Tick, Bound<OnTimerTick>},
+      {ControlId::编辑框1, ControlEvent::Changed, Bound<OnSearchInputChanged>},
+      {ControlId::精确框, ControlEvent::Changed, Bound<OnSearchInputChanged>},
       {ControlId::全选框, ControlEvent::Clicked, Bound<OnSelectAllClick>},
       {ControlId::超级列表框1, ControlEvent::RightClick, Bound<OnListRightClick>},
       {ControlId::复制下载地址, ControlEvent::Chosen, Bound<OnCopyAddressClick>},

@@ -39,6 +39,8 @@ void StartWorker(AppState& app) {
   record->app = &app;
   record->keyword = app.search.searchKeyword;
   record->siteHost = app.search.siteHost;
+  record->inputs = &app.searchInputs;
+  record->rowLimit = app.search.rowLimit;
   record->earlierWorker = LingeringWorkerToWaitFor(app.search);
   WorkerRun* run =
       BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord, EndRequest);
@@ -101,6 +103,7 @@ void OnSearchButtonClick(AppState& app) {
   ClearEndReason(app);
   app.window.超级列表框1.DeleteAllRows();
   app.search.searchKeyword = app.window.编辑框1.GetText();
+  OnSearchInputChanged(app);  // whatever changed without telling
   EnterPhase(app, SearchPhase::Running);
   StartWorker(app);
 }
@@ -115,6 +118,10 @@ void OnStopButtonClick(AppState& app) {
     EnterPhase(app, SearchPhase::Running);
     ResumeCurrentRun(app.window.channel);
   }
+}
+
+void OnSearchInputChanged(AppState& app) {
+  WriteSearchInputs(app.searchInputs, app.window.编辑框1.GetText(), app.window.精确框.IsChecked());
 }
 
 void OnTimerTick(AppState& app) {

@@ -6,6 +6,8 @@
 void OnSearchButtonClick(AppState& app);
 void OnStopButtonClick(AppState& app);
 void OnTimerTick(AppState& app);
+// 编辑框1 or 精确框 changed: the running search's next page sees it.
+void OnSearchInputChanged(AppState& app);
 
 // Ends the last search's worker if it still runs; never waits for it.
 void EndWorker(AppState& app);

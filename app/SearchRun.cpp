@@ -35,31 +35,22 @@ void ListHandedRows(void* context) {
 
 void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context); }
 
-// The one trip to the UI thread a page: the last page's rows that were not
-// handed on yet are listed and counted, then either the run ends (with a
-// reason for a failed page) or 编辑框1 and 精确框 are read for the next page.
-struct PageTurn {
-  explicit PageTurn(AppState* owner) : app(owner) {}
+// Hands rows on to the UI thread without waiting; false once the run has ended.
+[[nodiscard]] bool HandOnRows(AppState* app, RowBatch rows) {
+  return HandOnForWorker(ListHandedRows, DiscardHandedRows, new ListedRows{app, std::move(rows)});
+}
+
+// The run's one wait for the UI thread, at its end: the controls go Idle
+// after the rows handed on before, with the reason for a failed page.
+struct RunEnd {
   AppState* app;
-  bool listRows = false;  // the last page had entries
-  RowBatch rows;
-  bool ends = false;
-  Text reason;            // why the run ends early, or empty
-  Text keyword;           // out: 编辑框1
-  bool filtered = false;  // out: 精确框
+  Text reason;  // empty when the run ended by itself
 };
 
-void TurnPage(void* context) {
-  PageTurn& turn = *static_cast<PageTurn*>(context);
-  AppState& app = *turn.app;
-  if (turn.listRows) ListRows(app, turn.rows);
-  if (turn.ends) {
-    FinishSearch(app);
-    if (!turn.reason.empty()) ShowEndReason(app, turn.reason);
-    return;
-  }
-  turn.keyword = app.window.编辑框1.GetText();
-  turn.filtered = app.window.精确框.IsChecked();
+void EndRun(void* context) {
+  const RunEnd& end = *static_cast<RunEnd*>(context);
+  FinishSearch(*end.app);
+  if (!end.reason.empty()) ShowEndReason(*end.app, end.reason);
 }
 
 // One page as fetched and matched; `entries` is -1 when the engine failed.
@@ -89,8 +80,9 @@ struct FetchedPage {
 // One page's matches becoming rows, on the worker.
 struct PageRows {
   SearchRunRecord& run;
+  AppState* app;
   bool filtered;  // 精确框, read once for the page
-  ListedRows ready;
+  RowBatch ready;
   DWORD readySince;
   bool handedOn;  // false once the run has ended under a hand-on
 };
@@ -100,24 +92,22 @@ bool TakeEntry(void* context, const Text* groups) {
   const Text& fileName = groups[0];
   if (page.filtered && FindText(fileName, page.run.keyword) == -1) return true;
   ++page.run.rowNumber;
-  page.ready.rows.Add(DecimalText(page.run.rowNumber), fileName, ResultSizeText(groups[1]), groups[2]);
+  page.ready.Add(DecimalText(page.run.rowNumber), fileName, ResultSizeText(groups[1]), groups[2]);
   if (GetTickCount() - page.readySince < kHandOnInterval) return true;
-  auto* handed = new ListedRows{page.ready.app, std::move(page.ready.rows)};
-  page.ready.rows = RowBatch();
+  page.handedOn = HandOnRows(page.app, std::move(page.ready));
+  page.ready = RowBatch();
   page.readySince = GetTickCount();
-  page.handedOn = HandOnForWorker(ListHandedRows, DiscardHandedRows, handed);
   return page.handedOn;
 }
 
-// Builds the page's kept rows in order, handing on what is ready while it
-// takes long; the rest stays in `rest` for the next trip. False once the run
-// has been ended.
-[[nodiscard]] bool BuildPageRows(SearchRunRecord& run, const RegexObject& regex, bool filtered, RowBatch& rest) {
-  PageRows page{run, filtered, {run.app, RowBatch()}, GetTickCount(), true};
+// Builds the page's kept rows in order and hands them all on, some while it
+// takes long. False once the run has been ended.
+[[nodiscard]] bool ListPageRows(SearchRunRecord& run, const RegexObject& regex, bool filtered) {
+  PageRows page{run, run.app, filtered, RowBatch(), GetTickCount(), true};
   // An engine that fails partway leaves the rows read so far; the run goes on.
   (void)ReadResultEntries(regex, TakeEntry, &page);
-  rest = std::move(page.ready.rows);
-  return page.handedOn;
+  // Handed on even without a kept row: the count is written for every page with entries.
+  return page.handedOn && HandOnRows(run.app, std::move(page.ready));
 }
 
 }  // namespace
@@ -137,35 +127,27 @@ void SearchRun(SearchRunRecord& run) {
   options.pageDecoder = &decoder;
   options.mostBodyBytes = kMostPageBytes;
   options.cancel = &run.cancel;
-  PageTurn turn(run.app);
   for (int step = 0; step < kMostPages; ++step) {
-    if (step > 0 && !WorkerShouldGoOn()) return;
-    // A run ended meanwhile had its reads dropped, and one that its own rows
-    // ended (the list full) asks for no further page either.
-    if (!RunForWorker(TurnPage, &turn) || !WorkerShouldGoOn()) return;
-    const bool filtered = turn.filtered;
+    // A full list ends the run on the UI thread, with its notice, once it
+    // has listed the rows handed on: no page is asked for after them.
+    if (!WorkerShouldGoOn() || run.rowNumber >= run.rowLimit) return;
+    const SearchInputsSeen inputs = ReadSearchInputs(*run.inputs);
     ++run.pageNumber;
     FetchedPage page;
-    if (!FetchPage(SearchPageAddress(run.siteHost, turn.keyword, run.pageNumber), options, regex, page)) return;
-    turn = PageTurn(run.app);
-    // Sent even without a kept row: the count is written for every page with entries.
-    turn.listRows = page.entries > 0;
-    if (turn.listRows && !BuildPageRows(run, regex, filtered, turn.rows)) return;
+    if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, regex, page)) return;
+    if (page.entries > 0 && !ListPageRows(run, regex, inputs.exact)) return;
     // A page that failed ends the run saying so, its whole entries listed.
     if (PageFailed(page.statusText, page.entries > 0)) {
-      turn.ends = true;
-      turn.reason = PageFailureReason(run.pageNumber, page.statusText);
-      (void)RunForWorker(TurnPage, &turn);
+      RunEnd end{run.app, PageFailureReason(run.pageNumber, page.statusText)};
+      (void)RunForWorker(EndRun, &end);
       return;
     }
     if (page.entries <= 0) break;
   }
-  turn.ends = true;  // with the rows of a last page at the loop's bound
-  (void)RunForWorker(TurnPage, &turn);
+  FinishSearchRun(run);
 }
 
 void FinishSearchRun(SearchRunRecord& run) {
-  PageTurn turn(run.app);
-  turn.ends = true;
-  (void)RunForWorker(TurnPage, &turn);
+  RunEnd end{run.app, Text()};
+  (void)RunForWorker(EndRun, &end);
 }

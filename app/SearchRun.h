@@ -12,6 +12,8 @@ struct SearchRunRecord {
   AppState* app = nullptr;  // its controls, reached only through their operations
   Text keyword;             // 编辑框1 when the search started: the exact filter's
   Text siteHost;
+  SearchInputs* inputs = nullptr;  // 编辑框1 and 精确框, read for each page
+  int rowLimit = kMostListedRows;  // the list's: no page is asked for once it is reached
   int pageNumber = 0;  // of the page last requested
   int rowNumber = 0;   // of the row last listed
   // An earlier run's worker, ended while still inside a request: this run

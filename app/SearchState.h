@@ -1,5 +1,6 @@
 #pragma once
 // The seed search's record, and the program's state that owns it.
+#include "app/SearchInputs.h"
 #include "text/Text.h"
 #include "system/Holders.h"
 #include "ui/MainWindow.h"
@@ -38,6 +39,8 @@ struct SearchState {
 struct AppState {
   MainWindow window;
   SearchState search;
+  // Outlives every search and every reset: an ended worker may still read it.
+  SearchInputs searchInputs;
   bool oleInitialised = false;
 };
 

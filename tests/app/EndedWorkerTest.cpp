@@ -28,6 +28,7 @@ TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   record->app = &app;
   record->keyword = "slow";
   record->siteHost = app.search.siteHost;
+  record->inputs = &app.searchInputs;
   WorkerRun* earlier = BeginWorkerRun(app.window.channel, app.window.window.handle, body, record, release);
   HANDLE lateThread = CreateThread(nullptr, 0, WorkerThreadProcedure, earlier, CREATE_SUSPENDED, nullptr);
   ASSERT_NE(lateThread, nullptr);
