@@ -74,7 +74,6 @@ struct ListView {
   HWND handle = nullptr;
   RowStore rows;
   bool rowCountPending = false;  // the view shows fewer rows than the store holds, for a moment
-  bool rowCountSoon = false;     // and the rows it lacks would be in sight
   int rowCountShown = 0;         // the view's own count
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
