@@ -55,14 +55,18 @@ void ShowResultCountSoon(AppState& app) {
 }
 
 void ShowPendingResultCount(AppState& app) {
-  app.window.超级列表框1.ShowPendingRows();  // when the run stops, the view holds what the count says
+  app.window.超级列表框1.ShowPendingRows();  // when a run is stopped, the view holds at once what the count says
   if (app.search.resultCountPending) ShowResultCount(app);
 }
 
 void FinishSearch(AppState& app) {
   // No handle is kept of a lingering worker that has left meanwhile.
   ForgetLeftWorker(app.search);
-  ShowPendingResultCount(app);
+  if (app.search.resultCountPending) ShowResultCount(app);
+  // The view's count follows as rows in sight do, not while the run's worker
+  // waits: under Wine its scroll-bar redraw takes about 10 ms. Whatever turns
+  // to the list meanwhile brings every row first.
+  app.window.超级列表框1.ShowPendingRowsSoon();
   EnterPhase(app, SearchPhase::Idle);
 }
 

@@ -12,10 +12,12 @@ void ListRows(AppState& app, const RowBatch& rows);
 // "together N results" for the list's rows: written at once when the last
 // write is 100 ms old, otherwise by a timer on the window when it is.
 void ShowResultCountSoon(AppState& app);
-// Writes a count that is still to be written, now (pause, end, finish).
+// Writes a count that is still to be written, now, and shows the list's
+// every row (pause, end).
 void ShowPendingResultCount(AppState& app);
 
-// The run ended by itself: the count made exact, the controls Idle.
+// The run ended by itself: the count made exact, the controls Idle; the
+// list's view shows every row a moment later.
 void FinishSearch(AppState& app);
 
 // Why the last search ended early: in the window's title and in the tooltip

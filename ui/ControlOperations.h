@@ -85,6 +85,9 @@ struct ListView {
   [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
   // Brings the view's row count up to the store's now.
   void ShowPendingRows();
+  // Brings it up to the store's within the delay of rows in sight, rather
+  // than the longer one of rows streaming in below it.
+  void ShowPendingRowsSoon();
   void SetCellText(int row, int column, TextView text);
   [[nodiscard]] Text GetCellText(int row, int column) const;
   [[nodiscard]] int RowCount() const;

@@ -185,6 +185,11 @@ void ListView::ShowPendingRows() {
   if (rowCountPending) ShowRowCount(*this);
 }
 
+void ListView::ShowPendingRowsSoon() {
+  // The same timer again: it restarts with the short delay.
+  if (rowCountPending && !SetTimer(handle, kRowCountTimer, kVisibleRowsDelay, nullptr)) ShowRowCount(*this);
+}
+
 void ListView::SetCellText(int row, int column, TextView text) {
   Text copy(text);
   auto operation = [&] {
