@@ -75,6 +75,7 @@ struct ListView {
   RowStore rows;
   bool rowCountPending = false;  // the view shows fewer rows than the store holds, for a moment
   int rowCountShown = 0;         // the view's own count
+  DWORD rowCountDue = 0;         // GetTickCount() when a pending count is to be shown
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)

@@ -13,7 +13,8 @@ constexpr UINT_PTR kSubclassId = 1;
 // after the first of them: under Wine each new count redraws the scroll bar,
 // some milliseconds a time. Rows that land in the visible part of the list
 // show within kVisibleRowsDelay; rows below it change nothing but the scroll
-// bar, which follows every kRowsBelowDelay, and at once whenever the user or
+// bar, which follows every kRowsBelowDelay (within kVisibleRowsDelay once no
+// more rows come, ShowPendingRowsSoon), and at once whenever the user or
 // another program turns to the list (ListProcedure).
 constexpr UINT_PTR kRowCountTimer = 1;
 constexpr UINT kVisibleRowsDelay = 45;
@@ -35,6 +36,17 @@ bool NextRowInSight(const ListView& list) {
   return list.rowCountShown <= top + perPage;
 }
 
+// The view takes the count once `delay` has passed; a timer already set
+// restarts.
+void ShowRowCountAfter(ListView& list, UINT delay) {
+  if (!SetTimer(list.handle, kRowCountTimer, delay, nullptr)) {
+    ShowRowCount(list);  // without the timer, at once
+    return;
+  }
+  list.rowCountPending = true;
+  list.rowCountDue = GetTickCount() + delay;
+}
+
 // Rows added while a count is pending go below the rows it will show, so its
 // delay stands: only the user or another program can bring them into sight,
 // and either brings the count up to date first (ListProcedure). The view is
@@ -42,12 +54,7 @@ bool NextRowInSight(const ListView& list) {
 // a batch, most of what listing a batch took).
 void ShowRowCountSoon(ListView& list) {
   if (list.rowCountPending) return;
-  const bool inSight = NextRowInSight(list);
-  if (!SetTimer(list.handle, kRowCountTimer, inSight ? kVisibleRowsDelay : kRowsBelowDelay, nullptr)) {
-    ShowRowCount(list);  // without the timer, at once
-    return;
-  }
-  list.rowCountPending = true;
+  ShowRowCountAfter(list, NextRowInSight(list) ? kVisibleRowsDelay : kRowsBelowDelay);
 }
 
 // Messages after which the view must hold every row: the user scrolling,
@@ -186,8 +193,9 @@ void ListView::ShowPendingRows() {
 }
 
 void ListView::ShowPendingRowsSoon() {
-  // The same timer again: it restarts with the short delay.
-  if (rowCountPending && !SetTimer(handle, kRowCountTimer, kVisibleRowsDelay, nullptr)) ShowRowCount(*this);
+  // A count already due that soon keeps its time.
+  if (rowCountPending && LONG(rowCountDue - GetTickCount()) > LONG(kVisibleRowsDelay))
+    ShowRowCountAfter(*this, kVisibleRowsDelay);  // the same timer, restarted
 }
 
 void ListView::SetCellText(int row, int column, TextView text) {
