@@ -15,6 +15,21 @@ function(seed_add_test name)
   if(WIN32)
     target_link_libraries(${name} PRIVATE seed_heap)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  seed_gtest_command(command ${name} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  add_test(NAME ${name} COMMAND ${command})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+# seed_gtest_command(VARIABLE TEST COMMAND...) sets VARIABLE to COMMAND run
+# through scripts/run-test-program: the test passes only on the evidence of
+# the program's XML report (build/test-reports/TEST.xml), which a program
+# that exits 0 without running its cases does not write.
+function(seed_gtest_command variable test)
+  set(report ${CMAKE_BINARY_DIR}/test-reports/${test}.xml)
+  set(report_for_program ${report})
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # Wine sees the build folder on drive Z:.
+    set(report_for_program Z:${report})
+  endif()
+  set(${variable} ${CMAKE_SOURCE_DIR}/scripts/run-test-program ${report} ${report_for_program} ${ARGN} PARENT_SCOPE)
 endfunction()
