@@ -6,16 +6,17 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
-# seed_add_test(NAME SOURCES... LIBS lib...) adds one test executable run by CTest.
+# seed_add_test(NAME SOURCES... LIBS lib... [ARGS argument...]) adds one test
+# executable run by CTest, with ARGS on its command line.
 function(seed_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
   # Tests allocate as the program does: a refusal ends in the fatal report.
   if(WIN32)
     target_link_libraries(${name} PRIVATE seed_heap)
   endif()
-  seed_gtest_command(command ${name} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  seed_gtest_command(command ${name} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> ${ARG_ARGS})
   add_test(NAME ${name} COMMAND ${command})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
