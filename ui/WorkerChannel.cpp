@@ -23,6 +23,10 @@ struct WorkerRun {
   CriticalSection lock;  // guards the fields below; never held while waiting
   bool ended = false;
   bool paused = false;
+  // A kWorkerOperationMessage is on its way to the window. What is carried out
+  // is decided by the queue, not by the count of messages: a message used up
+  // while paused must not cost an operation.
+  bool messagePosted = false;
   PendingOperation* first = nullptr;
   PendingOperation* last = nullptr;
   KernelHandle gate{CreateEventW(nullptr, TRUE, TRUE, nullptr)};            // set unless paused
@@ -56,6 +60,22 @@ void Append(WorkerRun& run, PendingOperation* operation) {
   else
     run.first = operation;
   run.last = operation;
+}
+
+// Under the run's lock: true when a message must be posted for what is queued
+// (the caller posts it outside the lock).
+bool NeedsMessage(WorkerRun& run) {
+  if (run.messagePosted || !run.first || run.ended || run.paused) return false;
+  run.messagePosted = true;
+  return true;
+}
+
+// A refused post leaves the queue without its message.
+[[nodiscard]] bool PostOperationMessage(WorkerRun& run) {
+  if (PostMessageW(run.window, kWorkerOperationMessage, 0, 0)) return true;
+  Lock lock(run.lock);
+  run.messagePosted = false;
+  return false;
 }
 
 // Under the run's lock: false when the UI thread already took it.
@@ -122,12 +142,14 @@ bool RunForWorker(void (*perform)(void*), void* context) {
   WorkerRun* run = runOfThisThread;
   if (!run) return false;
   PendingOperation operation{perform, nullptr, context, nullptr, false};
+  bool post;
   {
     Lock lock(run->lock);
     if (run->ended) return false;
     Append(*run, &operation);
+    post = NeedsMessage(*run);
   }
-  if (!PostMessageW(run->window, kWorkerOperationMessage, 0, 0)) {
+  if (post && !PostOperationMessage(*run)) {
     // No window to carry it out: take it back unless the UI thread already has.
     Lock lock(run->lock);
     if (TakeBack(*run, &operation)) return false;
@@ -144,6 +166,7 @@ bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* conte
     return false;
   }
   auto* operation = new PendingOperation{perform, discard, context, nullptr, false};
+  bool post;
   {
     Lock lock(run->lock);
     if (run->ended) {
@@ -151,8 +174,9 @@ bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* conte
       return false;
     }
     Append(*run, operation);
+    post = NeedsMessage(*run);
   }
-  if (!PostMessageW(run->window, kWorkerOperationMessage, 0, 0)) {
+  if (post && !PostOperationMessage(*run)) {
     Lock lock(run->lock);
     if (TakeBack(*run, operation)) {
       Drop(operation);
@@ -198,14 +222,17 @@ void PauseCurrentRun(WorkerChannel& channel) {
 void ResumeCurrentRun(WorkerChannel& channel) {
   WorkerRun* run = channel.current;
   if (!run) return;
+  bool post;
   {
     Lock lock(run->lock);
     run->paused = false;
     ResetEvent(run->pausedOrEnded.Get());
     SetEvent(run->gate.Get());
+    post = NeedsMessage(*run);
   }
-  // Carried out after the resuming handler has returned, like any other.
-  PostMessageW(run->window, kWorkerOperationMessage, 0, 0);
+  // What was held is carried out after the resuming handler has returned,
+  // like any other operation.
+  if (post) (void)PostOperationMessage(*run);
 }
 
 void EndCurrentRun(WorkerChannel& channel) {
@@ -241,27 +268,33 @@ void EndCurrentRun(WorkerChannel& channel) {
 void RunQueuedOperations(WorkerChannel& channel) {
   WorkerRun* run = channel.current;
   if (!run) return;
-  // One operation a message. The worker queues its next operation as soon as
-  // this one is done; were it carried out here too, its own message would stay
-  // queued and carry out the one after, and so on: the window's other messages
-  // would wait behind a growing line of them.
+  // One operation a message, and the message for the next one posted after
+  // it, behind whatever the window has to do meanwhile: the window's other
+  // messages never wait behind a line of operations.
   PendingOperation* operation;
   {
     Lock lock(run->lock);
+    run->messagePosted = false;
     if (run->ended || run->paused) return;
     operation = TakeFirst(*run);
   }
   if (!operation) return;
-  if (operation->discard) {
-    operation->perform(operation->context);
-    delete operation;
-    return;
-  }
+  // The operation may end the run, and the worker may then leave and let go:
+  // the record stays until this handling is done with it.
+  InterlockedIncrement(&run->references);
+  const bool waited = !operation->discard;
   operation->perform(operation->context);
+  bool post;
   {
     Lock lock(run->lock);
-    operation->performed = true;
+    if (waited) operation->performed = true;
+    post = NeedsMessage(*run);
   }
+  if (post) (void)PostOperationMessage(*run);
   // The worker may return and free `operation` from here on.
-  SetEvent(run->operationDone.Get());
+  if (waited)
+    SetEvent(run->operationDone.Get());
+  else
+    delete operation;
+  LetGo(run);
 }

@@ -142,6 +142,34 @@ TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
   EXPECT_TRUE(PumpUntil([&] { return list.RowCount() >= rows + 5; }));
 }
 
+// Operations queued while paused, each with its message used up by the pause:
+// five handed on, then one the worker waits for, as a run's last page does.
+HANDLE queueNow = nullptr;
+std::vector<int> carriedOut;  // UI thread only
+void NoteOperation(void* number) { carriedOut.push_back(int(reinterpret_cast<INT_PTR>(number))); }
+void Keep(void*) {}
+void QueueWhilePausedThenWait(void*) {
+  WaitForSingleObject(queueNow, INFINITE);
+  for (INT_PTR number = 1; number <= 5; ++number)
+    if (!HandOnForWorker(NoteOperation, Keep, reinterpret_cast<void*>(number))) return;
+  seen.leftAtGate = RunForWorker(NoteOperation, reinterpret_cast<void*>(INT_PTR(6)));
+}
+
+TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterResume) {
+  KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  queueNow = event.Get();
+  carriedOut.clear();
+  Start(QueueWhilePausedThenWait);
+  PauseCurrentRun(mainWindow.channel);
+  SetEvent(queueNow);
+  PumpMessagesFor(300);
+  EXPECT_TRUE(carriedOut.empty());
+  ResumeCurrentRun(mainWindow.channel);
+  ASSERT_TRUE(PumpUntilSignalled(thread, 1000));
+  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(seen.leftAtGate);
+}
+
 TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
   ListView& list = mainWindow.超级列表框1;
   SetWindowTextW(mainWindow.编辑框1.handle, L"abc");
