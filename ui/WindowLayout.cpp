@@ -6,7 +6,7 @@
 
 #include "system/SystemFunction.h"
 #include "text/CodePage936.h"
-#include "ui/MainWindow.h"
+#include "ui/MainWindowRecord.h"
 #include "ui/TransparentLabel.h"
 
 namespace {
