@@ -14,6 +14,11 @@
 // Ends the current worker run, destroys the window and frees what it held.
 void DestroyMainWindow(MainWindow& target);
 
+// The context the main window `window` hands every handler: a timer
+// procedure on that window reaches the program's state through it, as the
+// handlers do.
+[[nodiscard]] void* MainWindowHandlerContext(HWND window);
+
 // Window-level keys of a main window (TAB and Shift+TAB through its tab
 // order); true when the message was taken and must not be dispatched. Every
 // message loop of the program calls it before dispatching.
