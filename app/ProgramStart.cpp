@@ -5,7 +5,8 @@
 #include <string>
 
 #include "app/ResultActions.h"
-#include "app/ResultListing.h"
+#include "app/RunDisplay.h"
+#include "app/RunEnd.h"
 #include "app/SearchControls.h"
 #include "system/FatalError.h"
 #include "system/ProcessPendingMessages.h"
@@ -48,7 +49,7 @@ void EnterProgramFolder() {
 void OnMainWindowCreated(AppState& app) { app.window.window.SetTitle(kMainWindowTitle); }
 
 void OnMainWindowClose(AppState& app) {
-  EndWorker(app);
+  EndRun(app, RunEnding::WindowClosing);
   ExitProcess(0);
 }
 

@@ -8,12 +8,3 @@ void OnStopButtonClick(AppState& app);
 void OnTimerTick(AppState& app);
 // 编辑框1 or 精确框 changed: the running search's next page sees it.
 void OnSearchInputChanged(AppState& app);
-
-// Ends the last search's worker if it still runs; never waits for it.
-void EndWorker(AppState& app);
-
-// Lets go of the lingering worker's handle once that worker has left.
-void ForgetLeftWorker(SearchState& search);
-
-// Sets the phase and shows it: captions and timer.
-void EnterPhase(AppState& app, SearchPhase phase);

@@ -3,6 +3,7 @@
 #include "app/PageFailure.h"
 #include "app/ResultListing.h"
 #include "app/ResultPattern.h"
+#include "app/RunEnd.h"
 #include "app/SearchAddress.h"
 #include "automation/RegexObject.h"
 #include "ui/WorkerChannel.h"
@@ -42,15 +43,14 @@ void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context)
 
 // The run's one wait for the UI thread, at its end: the controls go Idle
 // after the rows handed on before, with the reason for a failed page.
-struct RunEnd {
+struct FinishedRun {
   AppState* app;
   Text reason;  // empty when the run ended by itself
 };
 
-void EndRun(void* context) {
-  const RunEnd& end = *static_cast<RunEnd*>(context);
-  FinishSearch(*end.app);
-  if (!end.reason.empty()) ShowEndReason(*end.app, end.reason);
+void FinishOnUiThread(void* context) {
+  const FinishedRun& end = *static_cast<FinishedRun*>(context);
+  EndRun(*end.app, RunEnding::Finished, end.reason);
 }
 
 // One page as fetched and matched; `entries` is -1 when the engine failed.
@@ -138,8 +138,8 @@ void SearchRun(SearchRunRecord& run) {
     if (page.entries > 0 && !ListPageRows(run, regex, inputs.exact)) return;
     // A page that failed ends the run saying so, its whole entries listed.
     if (PageFailed(page.statusText, page.entries > 0)) {
-      RunEnd end{run.app, PageFailureReason(run.pageNumber, page.statusText)};
-      (void)RunForWorker(EndRun, &end);
+      FinishedRun end{run.app, PageFailureReason(run.pageNumber, page.statusText)};
+      (void)RunForWorker(FinishOnUiThread, &end);
       return;
     }
     if (page.entries <= 0) break;
@@ -148,6 +148,6 @@ void SearchRun(SearchRunRecord& run) {
 }
 
 void FinishSearchRun(SearchRunRecord& run) {
-  RunEnd end{run.app, Text()};
-  (void)RunForWorker(EndRun, &end);
+  FinishedRun end{run.app, Text()};
+  (void)RunForWorker(FinishOnUiThread, &end);
 }

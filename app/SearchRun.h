@@ -1,27 +1,7 @@
 #pragma once
 // The body of each search's worker: walks the result pages of the keyword
 // from page 1 and lists their entries, until a page yields none.
-#include "app/SearchState.h"
-#include "system/Holders.h"
-#include "text/Text.h"
-#include "web/RequestCancel.h"
-
-// One run's own record, made when the search starts and held by its worker:
-// nothing of it is shared with the next run.
-struct SearchRunRecord {
-  AppState* app = nullptr;  // its controls, reached only through their operations
-  Text keyword;             // 编辑框1 when the search started: the exact filter's
-  Text siteHost;
-  SearchInputs* inputs = nullptr;  // 编辑框1 and 精确框, read for each page
-  int rowLimit = kMostListedRows;  // the list's: no page is asked for once it is reached
-  int pageNumber = 0;  // of the page last requested
-  int rowNumber = 0;   // of the row last listed
-  // An earlier run's worker, ended while still inside a request: this run
-  // asks for its first page once that one has left.
-  KernelHandle earlierWorker;
-  // Ending the run closes the request in progress through it.
-  RequestCancel cancel;
-};
+#include "app/SearchRunRecord.h"
 
 void SearchRun(SearchRunRecord& run);
 

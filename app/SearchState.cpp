@@ -2,6 +2,8 @@
 
 AppState app;
 
+AppState& AppStateOf(HWND window) { return *static_cast<AppState*>(MainWindowHandlerContext(window)); }
+
 void ResetAppState() {
   DestroyMainWindow(app.window);
   app.search = SearchState();

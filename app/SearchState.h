@@ -3,7 +3,9 @@
 #include "app/SearchInputs.h"
 #include "text/Text.h"
 #include "system/Holders.h"
+#include "system/WindowMessages.h"
 #include "ui/MainWindow.h"
+#include "ui/Throttle.h"
 
 // The search controls' machine; the captions and the timer follow from it.
 //   Idle:    搜索_按钮 "开始", 停止_按钮 "停止", 记时间 off, no worker (or it finished)
@@ -29,9 +31,10 @@ struct SearchState {
   Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
   SearchBody workerBody = nullptr;   // handed in at start-up
   int rowLimit = kMostListedRows;    // tests set a small one
-  // Part 3 of 状态条 is behind the list's row count and will be brought up to date.
-  bool resultCountPending = false;
-  DWORD resultCountShownAt = 0;  // GetTickCount of the last time it was written
+  // Part 3 of 状态条 follows the list's row count: its text costs about a
+  // millisecond a write under Wine, so at most one every 100 ms, the first
+  // at once, by a timer of the main window (pending: behind the count).
+  Throttle resultCount{kResultCountTimer, 100, true};
 };
 
 // Everything the program keeps, in one place: UI thread only. The worker
@@ -45,6 +48,10 @@ struct AppState {
 };
 
 extern AppState app;
+
+// The state the main window `window` hands its handlers (CreateAppWindow):
+// how its timer procedures reach it.
+[[nodiscard]] AppState& AppStateOf(HWND window);
 
 // A fresh state for the next test: the window destroyed, its worker ended.
 void ResetAppState();

@@ -15,23 +15,13 @@ SystemFunction<decltype(&::SetWaitableTimer)> setWaitableTimer{"kernel32.dll", "
 // QS_SENDMESSAGE and QS_HOTKEY.
 constexpr DWORD kWakeMask = 0xFF;
 
-long long MillisecondsPerAmount(int unit) {
-  switch (unit) {
-    case 0: return 1;
-    case 1: return 1000;
-    case 2: return 60000;
-    case 3: return 3600000;
-    default: return unit;
-  }
-}
-
 }  // namespace
 
-void WaitWithMessages(int amount, int unit) {
+void WaitWithMessages(int amount, WaitUnit unit) {
   KernelHandle timer{createWaitableTimer(nullptr, FALSE, nullptr)};
   if (!timer) return;
   LARGE_INTEGER dueTime;
-  dueTime.QuadPart = -(amount * MillisecondsPerAmount(unit) * 10000);
+  dueTime.QuadPart = -(amount * static_cast<long long>(unit) * 10000);
   if (!setWaitableTimer(timer.Get(), &dueTime, 0, nullptr, nullptr, FALSE)) return;
   HANDLE handles[] = {timer.Get()};
   for (;;) {

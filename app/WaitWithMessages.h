@@ -2,6 +2,12 @@
 // Waiting without blocking the window: the thread's messages are dispatched
 // while the time runs.
 
-// unit 0: milliseconds, 1: seconds, 2: minutes, 3: hours; any other value is
-// the number of milliseconds per amount.
-void WaitWithMessages(int amount, int unit = 0);
+// The unit of a wait's amount, as its milliseconds.
+enum class WaitUnit : long long {
+  Milliseconds = 1,
+  Seconds = 1000,
+  Minutes = 60000,
+  Hours = 3600000,
+};
+
+void WaitWithMessages(int amount, WaitUnit unit = WaitUnit::Milliseconds);

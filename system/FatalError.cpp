@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "system/SystemFunction.h"
+#include "system/BoundLibraries.h"
 #include "system/WindowMessages.h"
 
 namespace {

@@ -3,14 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "system/BoundLibraries.h"
 #include "system/FatalError.h"
 
 namespace {
-
-// Each binding loads its library once more; the counts are given back at the end.
-constexpr LONG kMaxBindings = 256;
-HMODULE boundLibraries[kMaxBindings];
-LONG bindingCount = 0;
 
 [[noreturn]] void NotFound(const char* library, const char* name) {
   char message[512];
@@ -33,8 +29,7 @@ FARPROC FindSystemFunction(const char* library, const char* name) {
     FreeLibrary(module);
     return nullptr;
   }
-  LONG slot = InterlockedIncrement(&bindingCount) - 1;
-  if (slot < kMaxBindings) boundLibraries[slot] = module;
+  KeepBoundLibrary(module);
   return address;
 }
 
@@ -42,9 +37,4 @@ FARPROC BindSystemFunction(const char* library, const char* name) {
   FARPROC address = FindSystemFunction(library, name);
   if (!address) NotFound(library, name);
   return address;
-}
-
-void ReleaseBoundLibraries() {
-  LONG count = InterlockedExchange(&bindingCount, 0);
-  for (LONG slot = 0; slot < count && slot < kMaxBindings; ++slot) FreeLibrary(boundLibraries[slot]);
 }

@@ -13,9 +13,6 @@ FARPROC BindSystemFunction(const char* library, const char* name);
 // The address of `name` in `library`, or null when either is missing; no report.
 FARPROC FindSystemFunction(const char* library, const char* name);
 
-// Releases every library loaded by BindSystemFunction; part of the orderly end.
-void ReleaseBoundLibraries();
-
 // Declared with the SDK's own signature, e.g.
 //   SystemFunction<decltype(&::CreateThread)> createThread{"kernel32.dll", "CreateThread"};
 template <typename FunctionPointer>

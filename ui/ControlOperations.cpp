@@ -51,12 +51,9 @@ void Button::SetCaption(TextView text) {
   (void)RunOnUiThread(handle, operation);
 }
 
-bool CheckBox::IsChecked() {
+bool CheckBox::IsChecked() const {
   bool answer = false;
-  auto operation = [&] {
-    checked = SendMessageW(handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    answer = checked;
-  };
+  auto operation = [&] { answer = SendMessageW(handle, BM_GETCHECK, 0, 0) == BST_CHECKED; };
   (void)RunOnUiThread(handle, operation);
   return answer;
 }

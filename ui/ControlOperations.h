@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "system/WindowMessages.h"
 #include "text/Text.h"
 #include "ui/RowStore.h"
+#include "ui/Throttle.h"
 
 struct Window {
   HWND handle = nullptr;
@@ -31,12 +33,11 @@ struct Button {
 
 struct CheckBox {
   HWND handle = nullptr;
-  bool checked = false;  // the last state read from the window
-  [[nodiscard]] bool IsChecked();
+  [[nodiscard]] bool IsChecked() const;
 };
 
 struct Timer {
-  static constexpr UINT_PTR kIdentifier = 1000;
+  static constexpr UINT_PTR kIdentifier = kElapsedTimeTimer;
   HWND owner = nullptr;
   int interval = 0;  // milliseconds, never negative
   bool running = false;
@@ -46,7 +47,6 @@ struct Timer {
 struct StatusBarPart {
   int width;
   int drawingStyle;
-  int icon;  // -1: none
   Text text;
   Text tipText;
 };
@@ -73,9 +73,9 @@ struct StatusBar {
 struct ListView {
   HWND handle = nullptr;
   RowStore rows;
-  bool rowCountPending = false;  // the view shows fewer rows than the store holds, for a moment
-  int rowCountShown = 0;         // the view's own count
-  DWORD rowCountDue = 0;         // GetTickCount() when a pending count is to be shown
+  // Pending while the view shows fewer rows than the store holds, for a moment.
+  Throttle rowCountThrottle;
+  int rowCountShown = 0;  // the view's own count
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)

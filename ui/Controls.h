@@ -4,7 +4,7 @@
 // the command identifier of the menu items.
 enum class ControlId : int {
   MainWindow = 0,
-  记时间 = 1000,  // also the system timer's identifier
+  记时间 = 1000,  // the same number as its timer's id (kElapsedTimeTimer)
   分组框 = 1001,
   透明标签1 = 1002,
   编辑框1 = 1003,

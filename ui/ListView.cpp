@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "system/WindowMessages.h"
 #include "text/CodePage936.h"
 #include "ui/ControlOperations.h"
 #include "ui/UiThread.h"
@@ -15,16 +16,15 @@ constexpr UINT_PTR kSubclassId = 1;
 // show within kVisibleRowsDelay; rows below it change nothing but the scroll
 // bar, which follows every kRowsBelowDelay (within kVisibleRowsDelay once no
 // more rows come, ShowPendingRowsSoon), and at once whenever the user or
-// another program turns to the list (ListProcedure).
-constexpr UINT_PTR kRowCountTimer = 1;
+// another program turns to the list (ListProcedure). The timer's WM_TIMER
+// comes to the list itself.
 constexpr UINT kVisibleRowsDelay = 45;
 constexpr UINT kRowsBelowDelay = 500;
 
 // The view learns the new count without redrawing what it shows or moving
 // its scroll position: rows added below stay out of the user's way.
 void ShowRowCount(ListView& list) {
-  if (list.rowCountPending) KillTimer(list.handle, kRowCountTimer);
-  list.rowCountPending = false;
+  list.rowCountThrottle.Acted();
   list.rowCountShown = list.rows.RowCount();
   SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rowCountShown), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
@@ -36,25 +36,17 @@ bool NextRowInSight(const ListView& list) {
   return list.rowCountShown <= top + perPage;
 }
 
-// The view takes the count once `delay` has passed; a timer already set
-// restarts.
-void ShowRowCountAfter(ListView& list, UINT delay) {
-  if (!SetTimer(list.handle, kRowCountTimer, delay, nullptr)) {
-    ShowRowCount(list);  // without the timer, at once
-    return;
-  }
-  list.rowCountPending = true;
-  list.rowCountDue = GetTickCount() + delay;
-}
-
 // Rows added while a count is pending go below the rows it will show, so its
 // delay stands: only the user or another program can bring them into sight,
 // and either brings the count up to date first (ListProcedure). The view is
 // not asked where it is then (under Wine the two questions cost about 0.3 ms
 // a batch, most of what listing a batch took).
 void ShowRowCountSoon(ListView& list) {
-  if (list.rowCountPending) return;
-  ShowRowCountAfter(list, NextRowInSight(list) ? kVisibleRowsDelay : kRowsBelowDelay);
+  Throttle& throttle = list.rowCountThrottle;
+  if (throttle.pending) return;
+  // Without the timer, at once.
+  if (NextRowInSight(list) ? throttle.Call(list.handle) : throttle.CallAfter(kRowsBelowDelay, list.handle))
+    ShowRowCount(list);
 }
 
 // Messages after which the view must hold every row: the user scrolling,
@@ -118,7 +110,7 @@ bool OnCheckBox(HWND window, LPARAM position, int& row) {
 
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   ListView& list = *reinterpret_cast<ListView*>(data);
-  if (list.rowCountPending && NeedsEveryRow(message)) ShowRowCount(list);
+  if (list.rowCountThrottle.pending && NeedsEveryRow(message)) ShowRowCount(list);
   switch (message) {
     case LVM_SETITEMSTATE: {
       auto* item = reinterpret_cast<LVITEMW*>(lParam);
@@ -163,6 +155,7 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void ListView::Attach(HWND list) {
   handle = list;
+  rowCountThrottle = Throttle{kRowCountTimer, kVisibleRowsDelay, false};
   // The check state is asked for with the texts; the view keeps none.
   SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   SetWindowSubclass(list, ListProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -189,13 +182,12 @@ bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
 }
 
 void ListView::ShowPendingRows() {
-  if (rowCountPending) ShowRowCount(*this);
+  if (rowCountThrottle.pending) ShowRowCount(*this);
 }
 
 void ListView::ShowPendingRowsSoon() {
-  // A count already due that soon keeps its time.
-  if (rowCountPending && LONG(rowCountDue - GetTickCount()) > LONG(kVisibleRowsDelay))
-    ShowRowCountAfter(*this, kVisibleRowsDelay);  // the same timer, restarted
+  // A count already due that soon keeps its time; without the timer, at once.
+  if (rowCountThrottle.Hasten()) ShowRowCount(*this);
 }
 
 void ListView::SetCellText(int row, int column, TextView text) {
@@ -224,8 +216,7 @@ void ListView::DeleteAllRows() {
   auto operation = [&] {
     const bool viewEmpty = rowCountShown == 0 && rows.RowCount() == 0;
     rows.Clear();
-    if (rowCountPending) KillTimer(handle, kRowCountTimer);
-    rowCountPending = false;
+    rowCountThrottle.Cancel();
     rowCountShown = 0;
     if (!viewEmpty) SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);  // a list already empty is not redrawn
   };

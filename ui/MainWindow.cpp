@@ -170,6 +170,11 @@ void DestroyMainWindow(MainWindow& target) {
   target = MainWindow();
 }
 
+void* MainWindowHandlerContext(HWND window) {
+  const auto* target = reinterpret_cast<const MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return target ? target->handlerContext : nullptr;
+}
+
 bool HandleWindowKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || !message.hwnd) return false;
   HWND window = GetAncestor(message.hwnd, GA_ROOT);

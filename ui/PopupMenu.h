@@ -17,7 +17,6 @@ struct MenuItem {
 
 struct Menu {
   Text text;
-  bool hidden = true;
   std::vector<MenuItem> items;
   // Shows the items at the cursor + (3, 3), owned by `owner`; returns when the
   // menu has closed. The chosen item arrives at `owner` as WM_COMMAND.

@@ -6,7 +6,7 @@
 
 #include "system/SystemFunction.h"
 #include "text/CodePage936.h"
-#include "ui/MainWindow.h"
+#include "ui/MainWindowRecord.h"
 #include "ui/TransparentLabel.h"
 
 namespace {
@@ -197,7 +197,7 @@ void SetStatusParts(StatusBar& bar, int dpi) {
 void SetUpStatusBar(StatusBar& bar) {
   SendMessageW(bar.handle, SB_SETBKCOLOR, 0, LPARAM(GetSysColor(COLOR_BTNFACE)));
   for (int index = 0; index < StatusBar::kPartCount; ++index)
-    bar.parts[index] = StatusBarPart{kStatusPartLayout[index].width, 0, -1, kStatusPartLayout[index].text, ""};
+    bar.parts[index] = StatusBarPart{kStatusPartLayout[index].width, 0, kStatusPartLayout[index].text, ""};
   SetStatusParts(bar, kLayoutDpi);
   for (int index = 0; index < StatusBar::kPartCount; ++index) {
     const StatusBarPart& part = bar.parts[index];
@@ -253,7 +253,7 @@ bool CreateControls(MainWindow& target) {
   target.搜索_按钮.caption = LayoutOf(ControlId::搜索_按钮).text;
   target.停止_按钮.caption = LayoutOf(ControlId::停止_按钮).text;
   target.记时间 = Timer{target.window.handle, 0, false};
-  target.右键选项 = Menu{"右键选项", true,
+  target.右键选项 = Menu{"右键选项",
                         {{ControlId::复制下载地址, "复制下载地址"}, {ControlId::下载种子, "下载种子"}}};
 
   // 全选框 lies over the list's header and must stay above it; the group's

@@ -289,7 +289,7 @@ class InProcessStorm : public ClickStorm {
       EXPECT_EQ(NameOf(after.state), std::string(NameOf(expected)))
           << "a click from " << NameOf(before.state) << "; " << after.detail << " (seed " << seed << ")";
       if (after.state != expected) return false;
-      if (control == app.window.全选框.handle && !AllRowsChecked(app.window.全选框.checked)) return false;
+      if (control == app.window.全选框.handle && !AllRowsChecked(app.window.全选框.IsChecked())) return false;
       if (before.state == State::Idle && after.state == State::Running) {
         runUntouched = true;
         runKeyword = typed;

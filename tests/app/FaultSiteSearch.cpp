@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/ProgramStart.h"
-#include "app/ResultListing.h"
+#include "app/RunDisplay.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "tests/ui/WindowTestSupport.h"

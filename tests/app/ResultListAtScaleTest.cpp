@@ -179,9 +179,9 @@ TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList)
     more.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(60);
-  EXPECT_TRUE(List().rowCountPending);  // out of sight: only the scroll bar lags, for a moment
+  EXPECT_TRUE(List().rowCountThrottle.pending);  // out of sight: only the scroll bar lags, for a moment
   EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 100);  // a reader gets every row
-  EXPECT_FALSE(List().rowCountPending);
+  EXPECT_FALSE(List().rowCountThrottle.pending);
 
   ASSERT_TRUE(List().AppendRows(more));
   SetFocus(List().handle);
@@ -189,7 +189,7 @@ TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList)
   EXPECT_EQ(List().SelectedRow(), kManyRows + 199);
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(600);
-  EXPECT_FALSE(List().rowCountPending);  // and the scroll bar follows within half a second
+  EXPECT_FALSE(List().rowCountThrottle.pending);  // and the scroll bar follows within half a second
 }
 
 TEST_F(ResultListAtScale, OnceTheRunStopsRowsBelowTheViewFollowAsSoonAsRowsInSight) {
@@ -198,10 +198,10 @@ TEST_F(ResultListAtScale, OnceTheRunStopsRowsBelowTheViewFollowAsSoonAsRowsInSig
     more.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(60);
-  ASSERT_TRUE(List().rowCountPending);  // below the view: the long delay
+  ASSERT_TRUE(List().rowCountThrottle.pending);  // below the view: the long delay
   List().ShowPendingRowsSoon();
   PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine
-  EXPECT_FALSE(List().rowCountPending);
+  EXPECT_FALSE(List().rowCountThrottle.pending);
   EXPECT_EQ(List().rowCountShown, kManyRows + 100);
 }
 
@@ -210,9 +210,9 @@ TEST_F(ResultListAtScale, RowsInSightShowWithin50Milliseconds) {
   RowBatch few;
   for (int row = 0; row < 5; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
   ASSERT_TRUE(List().AppendRows(few));
-  EXPECT_TRUE(List().rowCountPending);
+  EXPECT_TRUE(List().rowCountThrottle.pending);
   PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine; rows below wait 500
-  EXPECT_FALSE(List().rowCountPending);
+  EXPECT_FALSE(List().rowCountThrottle.pending);
 }
 
 TEST_F(ResultListAtScale, AnotherProcessReadsCellsStatesSelectionAndBoundsAndSetsACheck) {

@@ -9,6 +9,7 @@
 #include "app/SearchControls.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "app/SearchWorker.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/ProgramStart.h"
-#include "app/ResultListing.h"
+#include "app/RunDisplay.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "tests/ui/WindowTestSupport.h"

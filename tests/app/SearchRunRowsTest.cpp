@@ -3,7 +3,7 @@
 // run comes after it; a run at the list's row limit ends with its rows.
 #include <gtest/gtest.h>
 
-#include "app/ResultListing.h"
+#include "app/RunDisplay.h"
 #include "app/SearchState.h"
 #include "tests/app/SearchRunTestSupport.h"
 #include "tests/ui/WindowTestSupport.h"

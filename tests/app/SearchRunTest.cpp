@@ -2,7 +2,7 @@
 // window: page order, the end, the exact filter and the page encodings.
 #include <gtest/gtest.h>
 
-#include "app/ResultListing.h"
+#include "app/RunDisplay.h"
 #include "app/SearchState.h"
 #include "tests/app/SearchRunTestSupport.h"
 #include "ui/MainWindow.h"

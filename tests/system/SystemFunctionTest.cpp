@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "system/BoundLibraries.h"
 #include "system/FatalError.h"
 #include "system/SystemFunction.h"
 
