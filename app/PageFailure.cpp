@@ -2,22 +2,18 @@
 
 namespace {
 
-// The status's three-digit code, or 0.
-int StatusCode(TextView statusText) {
-  if (statusText.size() < 3) return 0;
-  int code = 0;
-  for (size_t at = 0; at < 3; ++at) {
-    if (statusText[at] < '0' || statusText[at] > '9') return 0;
-    code = code * 10 + (statusText[at] - '0');
-  }
-  return code;
+// The number the judging reads: the failing step's (700 to 713), else the
+// server's status; a server that answers with a status of 700 or above is
+// thus judged as a failed request of that number.
+int CodeOf(const RequestOutcome& outcome) {
+  return outcome.failure != RequestFailure::None ? int(outcome.failure) : outcome.httpStatus;
 }
 
 // Errors that another try cannot mend: the server's certificate refused, a
 // redirect that went nowhere or left TLS, or a page past the run's bound.
 bool IsLastingError(unsigned long error) {
   switch (error) {
-    case 223:    // ERROR_FILE_TOO_LARGE: the page is longer than a run takes
+    case kBodyTooLarge:  // the page is longer than a run takes
     case 12037:  // ERROR_WINHTTP_SECURE_CERT_DATE_INVALID
     case 12038:  // ERROR_WINHTTP_SECURE_CERT_CN_INVALID
     case 12044:  // ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED
@@ -37,17 +33,18 @@ bool IsLastingError(unsigned long error) {
 
 }  // namespace
 
-bool PageFailed(TextView statusText, bool hasEntries) {
-  const int code = StatusCode(statusText);
+bool PageFailed(const RequestOutcome& outcome, bool hasEntries) {
+  const int code = CodeOf(outcome);
   if (code >= 700 && code <= 799) return true;
   return code >= 400 && !hasEntries;
 }
 
-bool WorthAskingAgain(TextView statusText, unsigned long systemError) {
-  const int code = StatusCode(statusText);
+bool WorthAskingAgain(const RequestOutcome& outcome) {
+  const int code = CodeOf(outcome);
   if (code >= 500 && code <= 599) return true;
-  // 711 sending, 712 receiving, 713 reading; the others are the request's own set-up.
-  return code >= 711 && code <= 713 && !IsLastingError(systemError);
+  // Sending, receiving and reading; the other steps are the request's own set-up.
+  return code >= int(RequestFailure::RequestNotSent) && code <= int(RequestFailure::ReadFailed) &&
+         !IsLastingError(outcome.systemError);
 }
 
 Text PageFailureReason(int pageNumber, TextView statusText) {

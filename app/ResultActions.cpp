@@ -4,6 +4,7 @@
 
 #include "app/WaitWithMessages.h"
 #include "automation/ComObject.h"
+#include "automation/MemberCall.h"
 #include "text/CodePage936.h"
 #include "ui/Clipboard.h"
 

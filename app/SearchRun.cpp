@@ -55,8 +55,8 @@ void FinishOnUiThread(void* context) {
 
 // One page as fetched and matched; `entries` is -1 when the engine failed.
 struct FetchedPage {
-  Text statusText;
-  unsigned long systemError = 0;
+  Text statusText;  // shown in the reason a failed page gives
+  RequestOutcome outcome;
   int entries = 0;
 };
 
@@ -64,15 +64,14 @@ struct FetchedPage {
 // once the run has been ended during a wait.
 [[nodiscard]] bool FetchPage(const Text& address, WebRequestOptions& options, RegexObject& regex, FetchedPage& page) {
   options.statusText = &page.statusText;
-  options.systemError = &page.systemError;
+  options.outcome = &page.outcome;
   for (size_t attempt = 0;; ++attempt) {
     page.statusText.clear();
-    page.systemError = 0;
     const Text pageText = WebRequest(address, options);
     page.entries = MatchResultEntries(regex, pageText) ? regex.MatchCount() : -1;
-    if (page.entries != 0 || !PageFailed(page.statusText, false)) return true;
+    if (page.entries != 0 || !PageFailed(page.outcome, false)) return true;
     if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
-    if (!WorthAskingAgain(page.statusText, page.systemError)) return true;
+    if (!WorthAskingAgain(page.outcome)) return true;
     if (!WorkerWaitFor(kRetryWaits[attempt])) return false;
   }
 }
@@ -137,7 +136,7 @@ void SearchRun(SearchRunRecord& run) {
     if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, regex, page)) return;
     if (page.entries > 0 && !ListPageRows(run, regex, inputs.exact)) return;
     // A page that failed ends the run saying so, its whole entries listed.
-    if (PageFailed(page.statusText, page.entries > 0)) {
+    if (PageFailed(page.outcome, page.entries > 0)) {
       FinishedRun end{run.app, PageFailureReason(run.pageNumber, page.statusText)};
       (void)RunForWorker(FinishOnUiThread, &end);
       return;

@@ -3,7 +3,7 @@
 // lay out the arguments, invoke, write back, convert the result.
 #include <vector>
 
-#include "automation/ComObject.h"
+#include "automation/MemberCall.h"
 #include "text/CodePage936.h"
 
 namespace {
@@ -121,8 +121,7 @@ int BindByTypeInformation(IDispatch* dispatch, const std::wstring& name, Request
 // Wine's objects returned by VBScript.RegExp give no type information but
 // know their names; the request's kinds then go to Invoke together.
 int BindByNames(IDispatch* dispatch, const std::wstring& name, Request request, LCID locale, Member& member) {
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
-  HRESULT found = dispatch->GetIDsOfNames(IID_NULL, names, 1, locale, &member.id);
+  HRESULT found = MemberIdOf(dispatch, name.c_str(), locale, member.id);
   if (found == DISP_E_UNKNOWNNAME) return kComUnknownName;
   if (FAILED(found)) return kComNoTypeInformation;
   member.invokeFlags = request == Request::Read    ? DISPATCH_PROPERTYGET | DISPATCH_METHOD
@@ -206,12 +205,11 @@ bool PlaceArgument(VARIANT& value, const ELEMDESC* parameter, VARIANT& sent, VAR
 }
 
 // Steps from binding to write-back; `result` (cleared) receives the value.
-int InvokeMember(const ComObject& object, TextView name, Request request, Arguments arguments, VARIANT& result) {
+int CallMember(const ComObject& object, TextView name, Request request, Arguments arguments, VARIANT& result) {
   std::wstring wideName = TextToUtf16(name);
   if (object.IsEmpty()) return kComEmptyHolder;
-  ComReference<IDispatch> dispatch;
-  if (FAILED(object.Get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Receive()))) || !dispatch)
-    return kComNoDispatch;
+  ComReference<IDispatch> dispatch = DispatchOf(object.Get());
+  if (!dispatch) return kComNoDispatch;
   LCID locale = GetUserDefaultLCID();
   Binding binding;
   Member member;
@@ -242,9 +240,7 @@ int InvokeMember(const ComObject& object, TextView name, Request request, Argume
     parameters.rgdispidNamedArgs = &putId;
     parameters.cNamedArgs = 1;
   }
-  UINT argumentError = 0;
-  HRESULT invoked = dispatch->Invoke(member.id, IID_NULL, locale, member.invokeFlags, &parameters, &result, nullptr,
-                                     &argumentError);
+  HRESULT invoked = InvokeDispatch(dispatch.Get(), member.id, member.invokeFlags, locale, parameters, result);
   if (FAILED(invoked)) return InvokeFailureCode(invoked);
 
   for (size_t at = 0; at < count; ++at) {
@@ -263,7 +259,7 @@ bool InvokeFor(const ComObject& object, TextView name, Request request, Argument
   converted.Clear();
   Variant result;
   result.Clear();
-  int code = InvokeMember(object, name, request, arguments, result.Raw());
+  int code = CallMember(object, name, request, arguments, result.Raw());
   if (code == kComSuccess && wanted == VT_VARIANT && FAILED(VariantCopy(&converted.Raw(), &result.Raw())))
     code = kComUnconvertibleResult;
   if (code == kComSuccess && wanted != VT_VARIANT && wanted != VT_EMPTY &&
@@ -298,6 +294,24 @@ ComObject ObjectResult(const ComObject& object, TextView name, Request request, 
 }  // namespace
 
 int LastComError() { return lastComError; }
+
+HRESULT InvokeDispatch(IDispatch* object, DISPID member, WORD flags, LCID locale, DISPPARAMS& parameters,
+                       VARIANT& result) {
+  UINT argumentError = 0;
+  return object->Invoke(member, IID_NULL, locale, flags, &parameters, &result, nullptr, &argumentError);
+}
+
+ComReference<IDispatch> DispatchOf(IUnknown* object) {
+  ComReference<IDispatch> dispatch;
+  if (object && FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Receive()))))
+    dispatch.Reset();
+  return dispatch;
+}
+
+HRESULT MemberIdOf(IDispatch* object, const wchar_t* name, LCID locale, DISPID& id) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  return object->GetIDsOfNames(IID_NULL, names, 1, locale, &id);
+}
 
 Text ReadTextPropertyArguments(const ComObject& object, TextView name, Arguments arguments) {
   return TextResult(object, name, Request::Read, arguments);

@@ -1,5 +1,6 @@
 #include "automation/RegexObject.h"
 
+#include "automation/MemberCall.h"
 #include "system/Holders.h"
 #include "text/CodePage936.h"
 
@@ -10,16 +11,9 @@ constexpr ULONG kMatchesAtOnce = 64;
 // IEnumVARIANT::Next fills an array of VARIANTs: holders must be exactly one.
 static_assert(sizeof(Variant) == sizeof(VARIANT));
 
-ComReference<IDispatch> DispatchOf(IUnknown* object) {
-  ComReference<IDispatch> dispatch;
-  if (object) object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Receive()));
-  return dispatch;
-}
-
 DISPID MemberId(IDispatch* object, const wchar_t* name) {
   DISPID id = DISPID_UNKNOWN;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+  if (FAILED(MemberIdOf(object, name, LOCALE_USER_DEFAULT, id))) return DISPID_UNKNOWN;
   return id;
 }
 
@@ -35,8 +29,8 @@ bool Read(IDispatch* object, DISPID member, const int* argument, Variant& result
     parameters.cArgs = 1;
   }
   result.Clear();
-  return SUCCEEDED(object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                                  &parameters, &result.Raw(), nullptr, nullptr));
+  return SUCCEEDED(
+      InvokeDispatch(object, member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, LOCALE_USER_DEFAULT, parameters, result.Raw()));
 }
 
 ComReference<IDispatch> DispatchIn(const Variant& value) {

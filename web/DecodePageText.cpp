@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "automation/ComObject.h"
+#include "automation/MemberCall.h"
 #include "automation/RegexObject.h"
 #include "automation/Variant.h"
 #include "system/ProcessPendingMessages.h"

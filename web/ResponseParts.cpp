@@ -5,6 +5,16 @@ Text StatusOfHeaders(const Text& rawHeaders) {
   return lineEnd == -1 ? Text() : rawHeaders.substr(9, size_t(lineEnd - 10));
 }
 
+int StatusCode(TextView statusText) {
+  if (statusText.size() < 3) return 0;
+  int code = 0;
+  for (size_t at = 0; at < 3; ++at) {
+    if (statusText[at] < '0' || statusText[at] > '9') return 0;
+    code = code * 10 + (statusText[at] - '0');
+  }
+  return code;
+}
+
 long long AnnouncedLength(const Text& rawHeaders) {
   const int at = FindText(rawHeaders, "\r\nContent-Length:", 1, LetterCase::IgnoreAscii);
   if (at < 0) return -1;
@@ -21,8 +31,8 @@ long long AnnouncedLength(const Text& rawHeaders) {
 }
 
 bool RedirectsToPlainHttp(TextView statusText, TextView location) {
-  if (statusText.size() < 3 || statusText[0] != '3') return false;
-  if (statusText[1] < '0' || statusText[1] > '9' || statusText[2] < '0' || statusText[2] > '9') return false;
+  const int code = StatusCode(statusText);
+  if (code < 300 || code > 399) return false;
   size_t start = 0;
   while (start < location.size() && (location[start] == ' ' || location[start] == '\t')) ++start;
   return FindText(location.substr(start), "http:", 1, LetterCase::IgnoreAscii) == 1;

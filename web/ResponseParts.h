@@ -10,6 +10,9 @@
 // after it ("200 OK" of "HTTP/1.1 200 OK\r\n..."); empty without one.
 [[nodiscard]] Text StatusOfHeaders(const Text& rawHeaders);
 
+// The three-digit code a status starts with ("404 Not Found": 404), or 0.
+[[nodiscard]] int StatusCode(TextView statusText);
+
 // The length the headers announce (Content-Length), or -1 without one.
 [[nodiscard]] long long AnnouncedLength(const Text& rawHeaders);
 

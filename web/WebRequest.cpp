@@ -16,52 +16,11 @@
 
 namespace {
 
-enum Failure : int {
-  kNoFailure = 0,
-  kHeadersUnreadable = 1,  // ends the call quietly, without a message
-  kPlatformUnsupported = 700,
-  kUrlNotParsed = 701,
-  kSessionNotOpened = 702,
-  kConnectionNotOpened = 703,
-  kRequestNotOpened = 704,
-  kTimeoutsNotSet = 705,
-  kProtocolsNotSet = 706,
-  kCredentialsNotSet = 707,
-  kCookieFeatureNotSet = 708,
-  kRedirectNotSet = 709,
-  kHeadersNotAdded = 710,
-  kRequestNotSent = 711,
-  kNoResponse = 712,
-  kReadFailed = 713,
-};
-
-const char* FailureMessage(Failure failure) {
-  switch (failure) {
-    case kPlatformUnsupported: return "700 当前系统不支持WinHttp服务!";
-    case kUrlNotParsed: return "701 解析URL地址失败!";
-    case kSessionNotOpened: return "702 创建WinHttp会话失败!";
-    case kConnectionNotOpened: return "703 创建WinHttp连接失败!";
-    case kRequestNotOpened: return "704 创建WinHttp请求失败!";
-    case kTimeoutsNotSet: return "705 设置超时时间失败!";
-    case kProtocolsNotSet: return "706 设置安全协议失败!";
-    case kCredentialsNotSet: return "707 设置代理凭证失败!";
-    case kCookieFeatureNotSet: return "708 禁止自动设置Cookies失败!";
-    case kRedirectNotSet: return "709 重定向设置失败!";
-    case kHeadersNotAdded: return "710 设置协议头失败!";
-    case kRequestNotSent: return "711 发送请求失败!";
-    case kNoResponse: return "712 服务器未响应!";
-    case kReadFailed: return "713 读取数据失败!";
-    case kNoFailure:
-    case kHeadersUnreadable: break;
-  }
-  return "";
-}
-
 // The failures after which the caller's window gets its pending messages,
 // like a completed request.
-bool ProcessesMessagesAfter(Failure failure) {
-  return (failure >= kUrlNotParsed && failure <= kProtocolsNotSet) ||
-         (failure >= kHeadersNotAdded && failure <= kNoResponse);
+bool ProcessesMessagesAfter(RequestFailure failure) {
+  return (failure >= RequestFailure::UrlNotParsed && failure <= RequestFailure::ProtocolsNotSet) ||
+         (failure >= RequestFailure::HeadersNotAdded && failure <= RequestFailure::NoResponse);
 }
 
 const wchar_t* Verb(int method) {
@@ -110,15 +69,17 @@ class Pipeline {
   Pipeline(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp)
       : url(url), options(options), winHttp(winHttp) {}
 
-  // The body text, or empty; Outcome() then tells how the call ended.
+  // The body text, or empty; StoppedAt() and EndedQuietly() then tell where
+  // the call stopped early.
   Text Run();
-  Failure Outcome() const { return failure; }
+  RequestFailure StoppedAt() const { return stoppedAt; }
+  bool EndedQuietly() const { return endedQuietly; }
 
  private:
   [[nodiscard]] bool Crack(CrackedUrl& cracked);
-  [[nodiscard]] Failure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
+  [[nodiscard]] RequestFailure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
   [[nodiscard]] bool LimitSecureProtocols(HINTERNET session);
-  [[nodiscard]] Failure Configure(HINTERNET request);
+  [[nodiscard]] RequestFailure Configure(HINTERNET request);
   [[nodiscard]] bool SetDword(HINTERNET request, DWORD option, DWORD value);
   // False when the body did not arrive whole: a read failed, the time was up,
   // the call was cancelled, or it ended before its Content-Length. What was
@@ -127,30 +88,35 @@ class Pipeline {
   // Shortens the receive timeout to what is left of the call's time; false
   // when nothing is left or it cannot be set.
   [[nodiscard]] bool FitReceiveTimeout(HINTERNET request);
+  // A failed read does not end the call: the headers are still read and handed on.
   void ReportReadFailure(DWORD error) {
-    NoteSystemError(error);
-    Report(kReadFailed);
+    outcome.failure = RequestFailure::ReadFailed;
+    outcome.systemError = error;
+    Report();
   }
   [[nodiscard]] bool ReadRawHeaders(HINTERNET request, Text& rawHeaders);
-  void Report(Failure code) {
-    if (options.statusText) *options.statusText = FailureMessage(code);
+  // Hands the caller the record and the status text made from it.
+  void Report() {
+    if (options.outcome) *options.outcome = outcome;
+    if (options.statusText) *options.statusText = StatusText(outcome, statusLine);
   }
-  void NoteSystemError(DWORD error) {
-    if (options.systemError) *options.systemError = error;
-  }
-  // Ends the call with `code`; its handles close as the caller's holders go.
-  Text Fail(Failure code) { return Fail(code, GetLastError()); }
-  Text Fail(Failure code, DWORD error) {
-    NoteSystemError(error);
-    failure = code;
-    Report(code);
+  // Ends the call at `step`; its handles close as the caller's holders go.
+  Text Fail(RequestFailure step) { return Fail(step, GetLastError()); }
+  Text Fail(RequestFailure step, DWORD error) {
+    outcome.failure = step;
+    outcome.systemError = error;
+    stoppedAt = step;
+    Report();
     return {};
   }
 
   const Text& url;
   const WebRequestOptions& options;
   const WinHttpApi& winHttp;
-  Failure failure = kNoFailure;
+  RequestOutcome outcome;
+  Text statusLine;  // "200 OK" of the response's headers, once read
+  RequestFailure stoppedAt = RequestFailure::None;
+  bool endedQuietly = false;
   std::wstring wideUrl;  // the cracked components point into it
   DWORD startedAt = GetTickCount();
   DWORD timeout = kDefaultTimeoutMilliseconds;  // of every wait, and of the body's reading
@@ -179,24 +145,24 @@ bool Pipeline::Crack(CrackedUrl& cracked) {
   return true;
 }
 
-Failure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
+RequestFailure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
   bool useProxy = !options.proxy.empty();
   // WinHttp takes a proxy list; for plain http only the http entry is named.
   std::wstring proxyName = !useProxy ? std::wstring() : TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
   handles.session = InternetHandle(
       winHttp, winHttp.open(nullptr, useProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
                             proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!handles.session) return kSessionNotOpened;
-  if (!LimitSecureProtocols(handles.session.Get())) return kProtocolsNotSet;
+  if (!handles.session) return RequestFailure::SessionNotOpened;
+  if (!LimitSecureProtocols(handles.session.Get())) return RequestFailure::ProtocolsNotSet;
   std::wstring host = TextToUtf16(cracked.host);
   handles.connection = InternetHandle(winHttp, winHttp.connect(handles.session.Get(), host.c_str(), cracked.port, 0));
-  if (!handles.connection) return kConnectionNotOpened;
+  if (!handles.connection) return RequestFailure::ConnectionNotOpened;
   handles.request = InternetHandle(
       winHttp, winHttp.openRequest(handles.connection.Get(), Verb(options.method), cracked.objectName.c_str(), nullptr,
                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                    cracked.secure ? WINHTTP_FLAG_SECURE : 0));
-  if (!handles.request) return kRequestNotOpened;
-  return kNoFailure;
+  if (!handles.request) return RequestFailure::RequestNotOpened;
+  return RequestFailure::None;
 }
 
 bool Pipeline::SetDword(HINTERNET request, DWORD option, DWORD value) {
@@ -211,36 +177,36 @@ bool Pipeline::LimitSecureProtocols(HINTERNET session) {
          SetDword(session, WINHTTP_OPTION_SECURE_PROTOCOLS, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2);
 }
 
-Failure Pipeline::Configure(HINTERNET request) {
+RequestFailure Pipeline::Configure(HINTERNET request) {
   // Capped so that a huge number of seconds cannot overflow into a negative timeout.
   long long milliseconds = options.timeoutSeconds > 0 ? options.timeoutSeconds * 1000LL : kDefaultTimeoutMilliseconds;
   timeout = DWORD(milliseconds < INT_MAX ? milliseconds : INT_MAX);
   receiveTimeout = timeout;
-  if (!winHttp.setTimeouts(request, int(timeout), int(timeout), int(timeout), int(timeout))) return kTimeoutsNotSet;
+  if (!winHttp.setTimeouts(request, int(timeout), int(timeout), int(timeout), int(timeout))) return RequestFailure::TimeoutsNotSet;
   // The wait for the response headers has a timeout of its own, which Wine
   // leaves infinite (Windows: 90 seconds): a server that never answers would
   // hold a search run forever.
-  if (!SetDword(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, DWORD(timeout))) return kTimeoutsNotSet;
+  if (!SetDword(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, DWORD(timeout))) return RequestFailure::TimeoutsNotSet;
   if (!options.userName.empty() && !options.password.empty()) {
     std::wstring user = TextToUtf16(options.userName), password = TextToUtf16(options.password);
     if (!winHttp.setCredentials(request, WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
                                 password.c_str(), nullptr))
-      return kCredentialsNotSet;
+      return RequestFailure::CredentialsNotSet;
   }
   if (!options.proxyUser.empty() && !options.proxyPassword.empty()) {
     std::wstring user = TextToUtf16(options.proxyUser), password = TextToUtf16(options.proxyPassword);
     if (!winHttp.setCredentials(request, WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
                                 password.c_str(), nullptr))
-      return kCredentialsNotSet;
+      return RequestFailure::CredentialsNotSet;
   }
   // Without a jar WinHttp must neither store nor send cookies by itself. With
   // one, option 79 with value 1 is what is set: WinHttp reads that as "check
   // certificate revocation", so a jar makes HTTPS stricter, never laxer.
   bool cookieFeatureSet = options.cookieJar ? SetDword(request, WINHTTP_OPTION_ENABLE_FEATURE, WINHTTP_ENABLE_SSL_REVOCATION)
                                             : SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
-  if (!cookieFeatureSet) return kCookieFeatureNotSet;
+  if (!cookieFeatureSet) return RequestFailure::CookieFeatureNotSet;
   if (options.noRedirect && !SetDword(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS))
-    return kRedirectNotSet;
+    return RequestFailure::RedirectNotSet;
   // The system's own default on Windows, set so that no system's default
   // decides it. Where it is refused, the check after the response still
   // fails a redirect to plain http that came back unfollowed.
@@ -249,8 +215,8 @@ Failure Pipeline::Configure(HINTERNET request) {
   std::wstring block = TextToUtf16(BuildRequestHeaders(options.extraHeaders, options.cookieJar ? *options.cookieJar : Text()));
   if (!winHttp.addRequestHeaders(request, block.c_str(), DWORD(block.size()),
                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
-    return kHeadersNotAdded;
-  return kNoFailure;
+    return RequestFailure::HeadersNotAdded;
+  return RequestFailure::None;
 }
 
 bool Pipeline::FitReceiveTimeout(HINTERNET request) {
@@ -326,42 +292,45 @@ bool Pipeline::ReadRawHeaders(HINTERNET request, Text& rawHeaders) {
 }
 
 Text Pipeline::Run() {
-  if (!winHttp.checkPlatform()) return Fail(kPlatformUnsupported);
+  if (!winHttp.checkPlatform()) return Fail(RequestFailure::PlatformUnsupported);
   CrackedUrl cracked;
-  if (!Crack(cracked)) return Fail(kUrlNotParsed);
+  if (!Crack(cracked)) return Fail(RequestFailure::UrlNotParsed);
   RequestHandles handles;
-  if (Failure opening = OpenHandles(cracked, handles)) return Fail(opening);
+  const RequestFailure opening = OpenHandles(cracked, handles);
+  if (opening != RequestFailure::None) return Fail(opening);
   const AttachedHandles attached(options.cancel, handles);
-  if (!attached.Attached()) return Fail(kRequestNotSent, ERROR_OPERATION_ABORTED);
+  if (!attached.Attached()) return Fail(RequestFailure::RequestNotSent, ERROR_OPERATION_ABORTED);
   HINTERNET request = handles.request.Get();
-  if (Failure configuring = Configure(request)) return Fail(configuring);
+  const RequestFailure configuring = Configure(request);
+  if (configuring != RequestFailure::None) return Fail(configuring);
   const Text& postData = options.postData;
   DWORD bodyLength = DWORD(postData.size());
   if (!winHttp.sendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                            postData.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(postData.data()), bodyLength,
                            bodyLength, 0))
-    return Fail(kRequestNotSent);
-  if (!winHttp.receiveResponse(request, nullptr)) return Fail(kNoResponse);
+    return Fail(RequestFailure::RequestNotSent);
+  if (!winHttp.receiveResponse(request, nullptr)) return Fail(RequestFailure::NoResponse);
 
   ByteSet body;
   bool whole = ReadBody(request, body);
   Text headers;
-  // Unreadable headers end the call quietly: no output is touched.
+  // Unreadable headers end the call quietly: nothing more is handed on.
   if (!ReadRawHeaders(request, headers)) {
-    failure = kHeadersUnreadable;
+    endedQuietly = true;
     return {};
   }
 
-  const Text status = StatusOfHeaders(headers);
+  statusLine = StatusOfHeaders(headers);
+  outcome.httpStatus = StatusCode(statusLine);
   // A redirect to plain http that came back unfollowed is refused as WinHttp
   // refuses a failed redirect, not handed on as a page.
-  if (cracked.secure && !options.noRedirect && LeavesTls(status, headers))
-    return Fail(kNoResponse, ERROR_WINHTTP_REDIRECT_FAILED);
-  if (options.statusText) *options.statusText = status;
+  if (cracked.secure && !options.noRedirect && LeavesTls(statusLine, headers))
+    return Fail(RequestFailure::NoResponse, ERROR_WINHTTP_REDIRECT_FAILED);
   // A cut body is a failed read, though what arrived is handed on.
   const long long announced = options.method == 2 ? -1 : AnnouncedLength(headers);
   if (whole && announced >= 0 && (long long)(body.size()) < announced) whole = false;
-  if (!whole) Report(kReadFailed);
+  if (!whole) outcome.failure = RequestFailure::ReadFailed;
+  Report();
   Text receivedCookies, redirectLocation;
   ParseResponseHeaders(headers, receivedCookies, redirectLocation, options.cookieJar, ProcessPendingMessages);
   if (options.responseHeaders) *options.responseHeaders = headers;
@@ -377,10 +346,12 @@ Text Pipeline::Run() {
 }  // namespace
 
 Text WebRequest(const Text& url, const WebRequestOptions& options, const WinHttpApi& winHttp) {
+  if (options.outcome) *options.outcome = RequestOutcome();
   Pipeline pipeline(url, options, winHttp);
   Text bodyText = pipeline.Run();
   // The handles are closed by now; the caller's window catches up on the way out.
-  Failure failure = pipeline.Outcome();
-  if (failure == kNoFailure || ProcessesMessagesAfter(failure)) ProcessPendingMessages();
+  const RequestFailure stoppedAt = pipeline.StoppedAt();
+  if (!pipeline.EndedQuietly() && (stoppedAt == RequestFailure::None || ProcessesMessagesAfter(stoppedAt)))
+    ProcessPendingMessages();
   return bodyText;
 }

@@ -1,18 +1,18 @@
 #pragma once
 // One HTTP or HTTPS request through WinHttp, synchronous, self-contained: it
-// opens and closes its own session, connection and request. Failures write a
-// numbered message into `statusText` ("700 ..." to "713 ...") and give empty
-// text; nothing is thrown. Secure connections take TLS 1.2 or 1.3 only, and a
+// opens and closes its own session, connection and request. How it ended is
+// a record (`outcome`: the failing step, the HTTP status, the system error)
+// and the text made from it (`statusText`: "200 OK", or the numbered message
+// of a failure, "700 ..." to "713 ..."); a failure gives empty text and
+// nothing is thrown. Secure connections take TLS 1.2 or 1.3 only, and a
 // redirect from https to plain http is refused.
 #include <cstddef>
 
 #include "text/Text.h"
 #include "web/DecodePageText.h"
 #include "web/RequestCancel.h"
+#include "web/RequestOutcome.h"
 #include "web/WinHttpApi.h"
-
-// The system error a body past `mostBodyBytes` reports (ERROR_FILE_TOO_LARGE).
-constexpr unsigned long kBodyTooLarge = 223;
 
 // Everything besides the URL. Inputs left alone behave as their zero value;
 // an output pointer left null is not delivered.
@@ -36,8 +36,9 @@ struct WebRequestOptions {
   int timeoutSeconds = 0;
   Text* redirectLocation = nullptr;
   Text* statusText = nullptr;  // "200 OK", or the failure message
-  // The system's error code of the failing call (GetLastError), when one failed.
-  unsigned long* systemError = nullptr;
+  // Filled anew by every call; code that decides on the outcome reads this,
+  // never the text.
+  RequestOutcome* outcome = nullptr;
   ByteSet* responseBody = nullptr;
   // Kept by a caller that makes many requests on one thread (the search
   // run); null: the decoding step makes its own for the call.

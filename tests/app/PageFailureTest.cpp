@@ -5,10 +5,10 @@
 
 namespace {
 
-// The messages are code page 936 (the narrow literals are compiled to it).
-constexpr char kNotSent[] = "711 发送请求失败!";
-constexpr char kNoResponse[] = "712 服务器未响应!";
-constexpr char kReadFailed[] = "713 读取数据失败!";
+constexpr RequestFailure kUrlNotParsed = RequestFailure::UrlNotParsed;
+constexpr RequestFailure kNotSent = RequestFailure::RequestNotSent;
+constexpr RequestFailure kNoResponse = RequestFailure::NoResponse;
+constexpr RequestFailure kReadFailed = RequestFailure::ReadFailed;
 
 // WinHttp's error codes as GetLastError gives them.
 constexpr unsigned long kTimeout = 12002;           // ERROR_WINHTTP_TIMEOUT
@@ -20,50 +20,67 @@ constexpr unsigned long kSecureChannel = 12157;     // ERROR_WINHTTP_SECURE_CHAN
 constexpr unsigned long kSecureFailure = 12175;     // ERROR_WINHTTP_SECURE_FAILURE
 constexpr unsigned long kBodyTooLong = 223;         // ERROR_FILE_TOO_LARGE: WebRequest's body past its cap
 
+RequestOutcome Failed(RequestFailure failure, unsigned long systemError = 0) {
+  RequestOutcome outcome;
+  outcome.failure = failure;
+  outcome.systemError = systemError;
+  return outcome;
+}
+
+RequestOutcome Answered(int httpStatus) {
+  RequestOutcome outcome;
+  outcome.httpStatus = httpStatus;
+  return outcome;
+}
+
 TEST(PageFailure, ATransportOrReadFailureFailsThePageWhateverArrived) {
-  for (const char* status : {"701 解析URL地址失败!", kNotSent, kNoResponse, kReadFailed}) {
-    EXPECT_TRUE(PageFailed(status, false)) << status;
-    EXPECT_TRUE(PageFailed(status, true)) << status;
+  for (RequestFailure failure : {kUrlNotParsed, kNotSent, kNoResponse, kReadFailed}) {
+    EXPECT_TRUE(PageFailed(Failed(failure), false)) << int(failure);
+    EXPECT_TRUE(PageFailed(Failed(failure), true)) << int(failure);
   }
+  // A body cut short after the server's 200: the failure decides, not the status.
+  RequestOutcome cut = Failed(kReadFailed);
+  cut.httpStatus = 200;
+  EXPECT_TRUE(PageFailed(cut, true));
 }
 
 TEST(PageFailure, AnHttpErrorFailsOnlyAPageWithoutEntries) {
-  for (const char* status : {"400 Bad Request", "404 Not Found", "500 Internal Server Error", "503 Service Unavailable"}) {
-    EXPECT_TRUE(PageFailed(status, false)) << status;
-    EXPECT_FALSE(PageFailed(status, true)) << status;
+  for (int status : {400, 404, 500, 503}) {
+    EXPECT_TRUE(PageFailed(Answered(status), false)) << status;
+    EXPECT_FALSE(PageFailed(Answered(status), true)) << status;
   }
-  for (const char* status : {"200 OK", "204 No Content", "302 Found", "399 Odd"}) EXPECT_FALSE(PageFailed(status, false)) << status;
+  for (int status : {200, 204, 302, 399}) EXPECT_FALSE(PageFailed(Answered(status), false)) << status;
 }
 
 TEST(PageFailure, ServerErrorsAndTransientTransportFailuresAreAskedForAgain) {
-  for (const char* status : {"500 Internal Server Error", "503 Service Unavailable", "599 Odd"})
-    EXPECT_TRUE(WorthAskingAgain(status, 0)) << status;
-  for (const char* status : {kNotSent, kNoResponse, kReadFailed}) {
+  for (int status : {500, 503, 599}) EXPECT_TRUE(WorthAskingAgain(Answered(status))) << status;
+  for (RequestFailure failure : {kNotSent, kNoResponse, kReadFailed}) {
     for (unsigned long error : {0ul, kTimeout, kConnectionError, kCannotConnect})
-      EXPECT_TRUE(WorthAskingAgain(status, error)) << status << " " << error;
+      EXPECT_TRUE(WorthAskingAgain(Failed(failure, error))) << int(failure) << " " << error;
   }
 }
 
 TEST(PageFailure, ARefusedCertificateARedirectThatWentNowhereAndClientErrorsAreNotAskedForAgain) {
-  for (const char* status : {kNotSent, kNoResponse, kReadFailed}) {
+  for (RequestFailure failure : {kNotSent, kNoResponse, kReadFailed}) {
     for (unsigned long error : {kInvalidCa, kRedirectFailed, kSecureChannel, kSecureFailure})
-      EXPECT_FALSE(WorthAskingAgain(status, error)) << status << " " << error;
+      EXPECT_FALSE(WorthAskingAgain(Failed(failure, error))) << int(failure) << " " << error;
   }
-  for (const char* status : {"400 Bad Request", "404 Not Found", "429 Too Many Requests"})
-    EXPECT_FALSE(WorthAskingAgain(status, 0)) << status;
+  for (int status : {400, 404, 429}) EXPECT_FALSE(WorthAskingAgain(Answered(status))) << status;
   // The request's own set-up failed: another try sets it up the same way.
-  for (const char* status : {"701 解析URL地址失败!", "704 创建WinHttp请求失败!", "706 设置安全协议失败!", "710 设置协议头失败!"})
-    EXPECT_FALSE(WorthAskingAgain(status, 0)) << status;
+  for (RequestFailure failure : {kUrlNotParsed, RequestFailure::RequestNotOpened, RequestFailure::ProtocolsNotSet,
+                                 RequestFailure::HeadersNotAdded})
+    EXPECT_FALSE(WorthAskingAgain(Failed(failure))) << int(failure);
 }
 
 TEST(PageFailure, APageLongerThanTheRunTakesFailsAndIsNotAskedForAgain) {
-  EXPECT_TRUE(PageFailed(kReadFailed, false));
-  EXPECT_FALSE(WorthAskingAgain(kReadFailed, kBodyTooLong));
+  EXPECT_TRUE(PageFailed(Failed(kReadFailed, kBodyTooLong), false));
+  EXPECT_FALSE(WorthAskingAgain(Failed(kReadFailed, kBodyTooLong)));
 }
 
 TEST(PageFailure, TheReasonNamesThePageAndTheStatus) {
+  // The messages are code page 936 (the narrow literals are compiled to it).
   EXPECT_EQ(PageFailureReason(3, "404 Not Found"), "第3页: 404 Not Found");
-  EXPECT_EQ(PageFailureReason(12, kReadFailed), Text("第12页: ") + kReadFailed);
+  EXPECT_EQ(PageFailureReason(12, "713 读取数据失败!"), "第12页: 713 读取数据失败!");
 }
 
 }  // namespace

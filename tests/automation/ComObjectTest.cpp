@@ -1,4 +1,5 @@
 #include "automation/ComObject.h"
+#include "automation/MemberCall.h"
 
 #include <gtest/gtest.h>
 

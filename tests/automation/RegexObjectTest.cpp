@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ResultPage.h"
+#include "automation/MemberCall.h"
 
 namespace {
 

@@ -2,12 +2,14 @@
 
 Reply Fetch(const Text& url, WebRequestOptions options) {
   Reply reply;
+  RequestOutcome outcome;
   options.statusText = &reply.status, options.responseHeaders = &reply.headers;
-  options.systemError = &reply.systemError;
+  options.outcome = &outcome;
   options.redirectLocation = &reply.location, options.receivedCookies = &reply.received;
   options.responseBody = &reply.body;
   if (options.timeoutSeconds == 0) options.timeoutSeconds = 10;
   reply.text = WebRequest(url, options);
+  reply.systemError = outcome.systemError;
   return reply;
 }
 

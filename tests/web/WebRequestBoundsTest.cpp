@@ -26,10 +26,12 @@ struct Outcome {
 
 Outcome RequestWithOutputs(const Text& url, WebRequestOptions options = {}) {
   Outcome outcome;
+  RequestOutcome record;
   options.statusText = &outcome.status;
-  options.systemError = &outcome.systemError;
+  options.outcome = &record;
   options.responseBody = &outcome.body;
   outcome.text = Request(url, options);
+  outcome.systemError = record.systemError;
   return outcome;
 }
 

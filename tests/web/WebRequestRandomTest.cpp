@@ -65,6 +65,8 @@ RandomResponse MakeResponse(std::mt19937& random) {
 // What the call must give: the reference is written as plainly as possible.
 struct Expected {
   Text status;
+  RequestFailure failure = RequestFailure::None;
+  int httpStatus = 0;
   unsigned long systemError = 0;
   ByteSet body;
   Text text;
@@ -94,6 +96,8 @@ Expected Reference(const RandomResponse& response) {
   }
   if (response.announced >= 0 && (long long)expected.body.size() < response.announced) whole = false;
   expected.status = whole && !tooLarge ? response.statusLine : Text("713 读取数据失败!");
+  expected.failure = whole && !tooLarge ? RequestFailure::None : RequestFailure::ReadFailed;
+  expected.httpStatus = std::atoi(response.statusLine.c_str());
   for (unsigned char byte : expected.body) {
     if (byte == 0) break;
     expected.text.push_back(char(byte));
@@ -114,10 +118,10 @@ TEST(WebRequestRandom, ResponsesOfEveryShapeGiveWhatTheReferenceSays) {
     fake.chunkSize = response.chunkSize;
     fake.failReadAt = response.failReadAt;
     Text status;
-    unsigned long systemError = 0;
+    RequestOutcome outcome;
     ByteSet body;
     WebRequestOptions options;
-    options.statusText = &status, options.systemError = &systemError, options.responseBody = &body;
+    options.statusText = &status, options.outcome = &outcome, options.responseBody = &body;
     options.mostBodyBytes = response.mostBodyBytes;
     options.pageDecoder = &decoder;
     const Text text = WebRequest("http://example.test/", options, FakeWinHttpApi());
@@ -125,8 +129,10 @@ TEST(WebRequestRandom, ResponsesOfEveryShapeGiveWhatTheReferenceSays) {
     const Expected expected = Reference(response);
     SCOPED_TRACE("seed " + DecimalText(int(seed)) + ", case " + DecimalText(each));
     ASSERT_EQ(status, expected.status);
+    ASSERT_EQ(outcome.failure, expected.failure);
+    ASSERT_EQ(outcome.httpStatus, expected.httpStatus);
     if (expected.systemError) {
-      ASSERT_EQ(systemError, expected.systemError);
+      ASSERT_EQ(outcome.systemError, expected.systemError);
     }
     ASSERT_EQ(body, expected.body);
     ASSERT_EQ(text, expected.text);
