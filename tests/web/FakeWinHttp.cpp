@@ -162,10 +162,22 @@ BOOL WINAPI CloseHandle(HINTERNET handle) {
   return TRUE;
 }
 
+// The user has no proxy settings, as in the test prefix.
+BOOL WINAPI GetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* config) {
+  *config = {};
+  return TRUE;
+}
+
+BOOL WINAPI GetProxyForUrl(HINTERNET, LPCWSTR, WINHTTP_AUTOPROXY_OPTIONS*, WINHTTP_PROXY_INFO*) {
+  SetLastError(ERROR_WINHTTP_AUTODETECTION_FAILED);
+  return FALSE;
+}
+
 const WinHttpApi kFake = {CheckPlatform,   CrackUrl,          Open,       Connect,  OpenRequest,
                           SetTimeouts,     SetCredentials,    SetOption,  AddRequestHeaders,
                           SendRequest,     ReceiveResponse,   QueryDataAvailable,   ReadData,
-                          QueryHeaders,    CloseHandle};
+                          QueryHeaders,    CloseHandle,       GetIEProxyConfigForCurrentUser,
+                          GetProxyForUrl};
 
 }  // namespace
 

@@ -1,0 +1,28 @@
+#pragma once
+// The user's proxy settings (Internet Options), which a request follows when
+// its caller names no proxy, as a browser does.
+#include <string>
+
+#include "web/WinHttpApi.h"
+
+struct SystemProxy {
+  std::wstring proxy;      // a WinHttp proxy list ("host:port", "http=...;https=..."); empty: none
+  std::wstring bypass;     // the hosts reached directly, ";" between them
+  std::wstring scriptUrl;  // the configuration script, asked for each URL; empty: none
+  bool autoDetect = false;  // "Automatically detect settings"
+};
+
+// Read anew for each request: the user may change them while the program
+// runs. All empty where none are set or they cannot be read.
+[[nodiscard]] SystemProxy ReadSystemProxy(const WinHttpApi& winHttp);
+
+// Opens the session for these settings: the named proxy and its bypass list;
+// where only detection is asked for, the system's own detection (Windows 8.1
+// and later), else a direct connection. Null when WinHttp refuses.
+[[nodiscard]] HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& settings);
+
+// Where the settings name a script, sets on `request` the proxy that the
+// script chooses for `url`. A script that cannot be fetched or run, or a
+// choice that is refused, leaves the session's choice.
+void ApplyProxyScript(const WinHttpApi& winHttp, HINTERNET session, HINTERNET request,
+                                    const std::wstring& url, const SystemProxy& settings);
