@@ -16,13 +16,10 @@ struct SystemProxy {
 // runs. All empty where none are set or they cannot be read.
 [[nodiscard]] SystemProxy ReadSystemProxy(const WinHttpApi& winHttp);
 
-// Opens the session for these settings: the named proxy and its bypass list;
-// where only detection is asked for, the system's own detection (Windows 8.1
-// and later), else a direct connection. Null when WinHttp refuses.
-[[nodiscard]] HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& settings);
-
-// Where the settings name a script, sets on `request` the proxy that the
-// script chooses for `url`. A script that cannot be fetched or run, or a
-// choice that is refused, leaves the session's choice.
-void ApplyProxyScript(const WinHttpApi& winHttp, HINTERNET session, HINTERNET request,
-                                    const std::wstring& url, const SystemProxy& settings);
+// Opens the session that reaches `url` as the settings say: through the
+// proxy their script chooses for it; where there is no script, or it cannot
+// be fetched or run, through their named proxy with its bypass list; where
+// only detection is asked for, through the system's own detection (Windows
+// 8.1 and later); else directly. Null when WinHttp refuses.
+[[nodiscard]] HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& settings,
+                                               const std::wstring& url);

@@ -120,7 +120,6 @@ class Pipeline {
   RequestFailure stoppedAt = RequestFailure::None;
   bool endedQuietly = false;
   std::wstring wideUrl;  // the cracked components point into it
-  SystemProxy systemProxy;  // the user's settings, read when the caller names no proxy
   DWORD startedAt = GetTickCount();
   DWORD timeout = kDefaultTimeoutMilliseconds;  // of every wait, and of the body's reading
   DWORD receiveTimeout = kDefaultTimeoutMilliseconds;  // as set on the request now
@@ -148,17 +147,16 @@ bool Pipeline::Crack(CrackedUrl& cracked) {
   return true;
 }
 
+// A caller's proxy is used alone; without one the request goes as the
+// user's settings say, a browser's way.
 HINTERNET Pipeline::OpenSession(const CrackedUrl& cracked) {
-  if (options.proxy.empty()) return OpenSystemProxySession(winHttp, systemProxy);
+  if (options.proxy.empty()) return OpenSystemProxySession(winHttp, ReadSystemProxy(winHttp), wideUrl);
   // WinHttp takes a proxy list; for plain http only the http entry is named.
   std::wstring proxyName = TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
   return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0);
 }
 
 RequestFailure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
-  // A caller's proxy is used alone; without one the request goes as the
-  // user's settings say, a browser's way.
-  if (options.proxy.empty()) systemProxy = ReadSystemProxy(winHttp);
   handles.session = InternetHandle(winHttp, OpenSession(cracked));
   if (!handles.session) return RequestFailure::SessionNotOpened;
   if (!LimitSecureProtocols(handles.session.Get())) return RequestFailure::ProtocolsNotSet;
@@ -170,7 +168,6 @@ RequestFailure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& 
                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                    cracked.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!handles.request) return RequestFailure::RequestNotOpened;
-  ApplyProxyScript(winHttp, handles.session.Get(), handles.request.Get(), wideUrl, systemProxy);
   return RequestFailure::None;
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST_F(SearchRunTest, PagesGoThroughTheUsersProxyDirectWhereItsBypassListNamesTheSiteAndDirectWithoutOne) {
+TEST_F(SearchRunTest, PagesFollowTheUsersProxyItsScriptAndItsBypassListAndGoDirectWithoutSettings) {
   ConnectProxy proxy;
   ASSERT_TRUE(proxy.Start());
   // Asked before the settings change: the test's own requests to the site
@@ -22,6 +22,14 @@ TEST_F(SearchRunTest, PagesGoThroughTheUsersProxyDirectWhereItsBypassListNamesTh
     const TextList tunnels = proxy.Tunnels();
     EXPECT_FALSE(tunnels.empty());
     for (const Text& tunnel : tunnels) EXPECT_EQ(tunnel, "CONNECT " + site.Host());
+  }
+  {
+    proxy.DropTunnels();
+    const size_t tunnelsBefore = proxy.Tunnels().size();
+    UserProxySettings settings("", "", proxy.ScriptUrl());
+    SearchUntilEnd(L"ubuntu");
+    ExpectListed(rows);
+    EXPECT_GT(proxy.Tunnels().size(), tunnelsBefore) << "the script's proxy was not used";
     // From here on, a page sent to the proxy would fail.
     proxy.Stop();
   }
@@ -32,8 +40,8 @@ TEST_F(SearchRunTest, PagesGoThroughTheUsersProxyDirectWhereItsBypassListNamesTh
   }
   SearchUntilEnd(L"ubuntu");
   ExpectListed(rows);
-  // Every page of the three searches reached the site.
-  EXPECT_EQ(site.RequestedPaths().size(), 12u);
+  // Every page of the four searches reached the site.
+  EXPECT_EQ(site.RequestedPaths().size(), 16u);
 }
 
 }  // namespace

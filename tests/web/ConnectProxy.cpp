@@ -71,6 +71,14 @@ bool ConnectProxy::Start() {
   return port != 0;
 }
 
+void ConnectProxy::DropTunnels() {
+  WebRequestOptions options;
+  options.timeoutSeconds = 5;
+  (void)WebRequest("http://" + Address() + "/__drop", options);
+}
+
+Text ConnectProxy::ScriptUrl() const { return "http://" + Address() + "/proxy.pac"; }
+
 Text ConnectProxy::Address() const { return "127.0.0.1:" + DecimalText(port); }
 
 TextList ConnectProxy::Tunnels() const {

@@ -18,6 +18,11 @@ class ConnectProxy {
   Text Address() const;
   // "CONNECT host:port" for every tunnel opened so far, in order.
   TextList Tunnels() const;
+  // Closes the tunnels open now: the next request must open one.
+  void DropTunnels();
+  // "http://127.0.0.1:PORT/proxy.pac", a configuration script that sends
+  // every address through this proxy.
+  Text ScriptUrl() const;
   // Ends the proxy and every tunnel it carries. Asked for with a request of
   // its own, which the user's settings may send through the proxy itself.
   void Stop();

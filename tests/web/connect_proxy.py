@@ -6,8 +6,10 @@ connect_proxy.py PORT_FILE LOG_FILE [--idle SECONDS] [--max-connections N]
 Binds 127.0.0.1 on a free port, writes the port number to PORT_FILE once it
 listens, and appends "CONNECT host:port" to LOG_FILE for every tunnel before
 it opens it. GET /__stop, N connections or SECONDS without a connection end
-it: every tunnel is closed, then "stopped" is logged. Any other request is
-refused with 405: the search site is https only.
+it: every tunnel is closed, then "stopped" is logged. GET /__drop closes
+the open tunnels and goes on. GET /proxy.pac is a configuration script that
+sends every address through this proxy. Any other request is refused with
+405: the search site is https only.
 """
 import os
 import select
@@ -42,6 +44,11 @@ def relay(one, other):
             (other if source is one else one).sendall(data)
 
 
+def reply(connection, body):
+    head = b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % len(body)
+    connection.sendall(head + body)
+
+
 class Proxy:
     def __init__(self, log_file):
         self.log_file = log_file
@@ -60,13 +67,13 @@ class Proxy:
                     each.shutdown(socket.SHUT_RDWR)
                 except OSError:
                     pass
+            self.open_sockets.clear()
 
     def log(self, line):
         with self.lock, open(self.log_file, "a") as log:
             log.write(line + "\n")
 
     def serve_one(self, connection):
-        self.keep(connection)
         with connection:
             line = read_head(connection)
             if line is None:
@@ -80,15 +87,21 @@ class Proxy:
                 except OSError:
                     connection.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
                     return
-                self.keep(upstream)
+                self.keep(connection, upstream)
                 with upstream:
                     connection.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
                     relay(connection, upstream)
                 return
             if method == "GET" and target.endswith("/__stop"):
                 self.stopping = True
-                connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 3\r\nConnection: close\r\n\r\nbye")
-                return
+                return reply(connection, b"bye")
+            if method == "GET" and target.endswith("/__drop"):
+                self.close_all()
+                return reply(connection, b"dropped")
+            if method == "GET" and target.endswith("/proxy.pac"):
+                address = "127.0.0.1:%d" % connection.getsockname()[1]
+                script = 'function FindProxyForURL(url, host) { return "PROXY %s"; }' % address
+                return reply(connection, script.encode("ascii"))
             connection.sendall(b"HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
 
 
