@@ -2,22 +2,17 @@
 
 #include <windows.h>
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "app/MagnetHandler.h"
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/web/ServerProcess.h"
+#include "text/CodePage936.h"
 
 namespace {
 
 constexpr const wchar_t* kUserClasses = L"Software\\Classes\\magnet";
-
-std::wstring WindowsPathOf(const char* linuxPath) {
-  std::wstring path = L"Z:";
-  for (const char* letter = linuxPath; *letter; ++letter) path += *letter == '/' ? L'\\' : wchar_t(*letter);
-  return path;
-}
 
 void SetText(HKEY root, const std::wstring& keyName, const wchar_t* name, const std::wstring& value) {
   HKEY key = nullptr;
@@ -35,13 +30,6 @@ void WriteProtocol(HKEY root, const std::wstring& keyName, const std::wstring& c
   SetText(root, keyName + L"\\shell\\open\\command", nullptr, command);
 }
 
-bool SystemFindsHandler() {
-  DWORD size = 0;
-  const HRESULT found = AssocQueryStringW(ASSOCF(0x00001000),  // ASSOCF_IS_PROTOCOL
-                                            ASSOCSTR_COMMAND, L"magnet", L"open", nullptr, &size);
-  return (found == S_OK || found == S_FALSE) && size > 1;
-}
-
 }  // namespace
 
 MagnetHandlerRegistration::MagnetHandlerRegistration() {
@@ -50,10 +38,10 @@ MagnetHandlerRegistration::MagnetHandlerRegistration() {
   logFile = std::wstring(folder) + L"magnet-handler-" + std::to_wstring(GetCurrentProcessId()) + L".log";
   DeleteFileW(logFile.c_str());
   const std::wstring command =
-      L"\"" + WindowsPathOf(SEED_MAGNET_HANDLER_EXE) + L"\" \"" + logFile + L"\" \"%1\"";
+      L"\"" + TextToUtf16(WindowsPath(SEED_MAGNET_HANDLER_EXE)) + L"\" \"" + logFile + L"\" \"%1\"";
   WriteProtocol(HKEY_CURRENT_USER, kUserClasses, command);
-  // Where the system reads only the machine's classes, there too.
-  if (!SystemFindsHandler()) {
+  // Where the system reads only the machine's classes (Wine 8 does), there too.
+  if (!HasMagnetHandler()) {
     WriteProtocol(HKEY_CLASSES_ROOT, L"magnet", command);
     wroteMachineClasses = true;
   }
