@@ -13,20 +13,22 @@ namespace {
 SystemFunction<decltype(&::AssocQueryStringW)> assocQueryString{"shlwapi.dll", "AssocQueryStringW"};
 SystemFunction<decltype(&::ShellExecuteExW)> shellExecuteEx{"shell32.dll", "ShellExecuteExW"};
 
-// ASSOCF_IS_PROTOCOL, which the headers hide below Windows 8. Windows 7 does
-// not know it and reads the name as a key of the classes, where a protocol's
-// registration lives too.
+// ASSOCF_IS_PROTOCOL (Windows 8 and later, hidden by the headers below it):
+// the user's default-app choice for the protocol, then its registration.
 constexpr ASSOCF kIsProtocol = ASSOCF(0x00001000);
+
+bool FindsOpenCommand(ASSOCF flags) {
+  DWORD size = 0;
+  const HRESULT found = assocQueryString(flags, ASSOCSTR_COMMAND, L"magnet", L"open", nullptr, &size);
+  return (found == S_OK || found == S_FALSE) && size > 1;
+}
 
 }  // namespace
 
 bool HasMagnetHandler() {
-  // The command the protocol's open verb runs, from the user's choice or the
-  // machine's registration; only its presence matters here.
-  DWORD size = 0;
-  const HRESULT found = assocQueryString(kIsProtocol | ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, L"magnet", L"open",
-                                         nullptr, &size);
-  return (found == S_OK || found == S_FALSE) && size > 1;
+  // Only the command's presence matters here. A system that does not know
+  // the flag finds the protocol as a key of the classes, where it lives too.
+  return FindsOpenCommand(kIsProtocol) || FindsOpenCommand(ASSOCF_NONE);
 }
 
 bool OpenWithMagnetHandler(const Text& address) {

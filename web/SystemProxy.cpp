@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr int kScriptTimeoutMilliseconds = 10000;
+
 // Takes a string that WinHttp allocated for the caller and frees it.
 std::wstring TakeString(LPWSTR text) {
   if (!text) return std::wstring();
@@ -27,6 +29,11 @@ bool AskProxyScript(const WinHttpApi& winHttp, const SystemProxy& settings, cons
                     SystemProxy& chosen) {
   const InternetHandle session(winHttp, OpenDirect(winHttp));
   if (!session) return false;
+  // The script's download runs before the request's own handles exist, out
+  // of reach of the run's end: bounded here, as each wait of a page is.
+  if (!winHttp.setTimeouts(session.Get(), kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds,
+                           kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds))
+    return false;
   WINHTTP_AUTOPROXY_OPTIONS script = {};
   script.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
   script.lpszAutoConfigUrl = settings.scriptUrl.c_str();
