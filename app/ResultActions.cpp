@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/MagnetHandler.h"
 #include "app/WaitWithMessages.h"
 #include "automation/ComObject.h"
 #include "automation/MemberCall.h"
@@ -90,7 +91,7 @@ void OnDownloadSeedsClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {
     Text address;
-    if (SelectedMagnetLink(list, address)) AddThunderTask(address);
+    if (SelectedMagnetLink(list, address)) HandOnAddress(address);
     return;
   }
   // The addresses are taken before the first wait: a search started during
@@ -109,20 +110,25 @@ void OnDownloadSeedsClick(AppState& app) {
   }
   ShowSkippedNotice(checked - addresses.size());
   for (const Text& address : addresses) {
-    AddThunderTask(address);
+    HandOnAddress(address);
     WaitWithMessages(100);
   }
 }
 
-void AddThunderTask(const Text& address) {
+bool AddThunderTask(const Text& address) {
   ComObject agent;
-  if (!agent.Create("ThunderAgent.Agent")) {
-    ShowNotice("您还没有安装迅雷!");
-    return;
-  }
+  if (!agent.Create("ThunderAgent.Agent")) return false;
   // Thunder's results are not used: what it does with the task is its affair.
   Text argument = address;
   CallMethod(agent, "AddTask", ByReference(argument));
   (void)CallNumberMethod(agent, "CommitTasks");
   agent.Clear();
+  return true;
+}
+
+void HandOnAddress(const Text& address) {
+  if (AddThunderTask(address)) return;
+  // A handler whose program cannot be started took nothing either.
+  if (HasMagnetHandler() && OpenWithMagnetHandler(address)) return;
+  ShowNotice("您还没有安装迅雷!");
 }

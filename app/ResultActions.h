@@ -1,6 +1,7 @@
 #pragma once
 // What the user does with the listed rows: check all, the popup menu, copy a
-// download address, hand addresses to Thunder. UI thread only.
+// download address, hand addresses to Thunder or the system's magnet: handler.
+// UI thread only.
 #include "app/SearchState.h"
 #include "text/Text.h"
 
@@ -9,6 +10,10 @@ void OnListRightClick(AppState& app);
 void OnCopyAddressClick(AppState& app);
 void OnDownloadSeedsClick(AppState& app);
 
-// Hands one address to Thunder ("AddTask", then "CommitTasks"); says so when
+// Hands one address to Thunder ("AddTask", then "CommitTasks"); false when
 // Thunder is not installed.
-void AddThunderTask(const Text& address);
+[[nodiscard]] bool AddThunderTask(const Text& address);
+
+// To Thunder where it is installed, else to the program the system opens
+// magnet: links with; says that Thunder is not installed when neither took it.
+void HandOnAddress(const Text& address);

@@ -27,6 +27,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import pages  # noqa: E402
 
 RESULT_PATH = re.compile(rb"/ma/(.*)/time-(\d{1,9})\.html\Z", re.DOTALL)
+ABSOLUTE_TARGET = re.compile(rb"https?://[^/]*(/.*)\Z", re.DOTALL | re.IGNORECASE)
 
 
 @functools.lru_cache(maxsize=512)
@@ -89,6 +90,11 @@ class SiteHandler(BaseHTTPRequestHandler):
 
     def do_GET(self):
         raw_path = self.path.encode("latin-1")  # http.server read the request line as Latin-1
+        # A client behind a proxy may name the whole address (Wine's WinHttp
+        # does so inside a CONNECT tunnel too); HTTP/1.1 servers take it.
+        absolute = ABSOLUTE_TARGET.match(raw_path)
+        if absolute:
+            raw_path = absolute.group(1)
         self.server.note_request(raw_path)
         if raw_path == b"/__stop":
             self.reply(200, b"stopping\n", "text/plain")

@@ -8,6 +8,7 @@
 #include "web/DecodePageText.h"
 #include "web/RequestHeaders.h"
 #include "web/ResponseParts.h"
+#include "web/SystemProxy.h"
 
 // Older SDK headers lack the TLS 1.3 flag.
 #ifndef WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3
@@ -77,6 +78,7 @@ class Pipeline {
 
  private:
   [[nodiscard]] bool Crack(CrackedUrl& cracked);
+  [[nodiscard]] HINTERNET OpenSession(const CrackedUrl& cracked);
   [[nodiscard]] RequestFailure OpenHandles(const CrackedUrl& cracked, RequestHandles& handles);
   [[nodiscard]] bool LimitSecureProtocols(HINTERNET session);
   [[nodiscard]] RequestFailure Configure(HINTERNET request);
@@ -145,13 +147,17 @@ bool Pipeline::Crack(CrackedUrl& cracked) {
   return true;
 }
 
-RequestFailure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
-  bool useProxy = !options.proxy.empty();
+// A caller's proxy is used alone; without one the request goes as the
+// user's settings say, a browser's way.
+HINTERNET Pipeline::OpenSession(const CrackedUrl& cracked) {
+  if (options.proxy.empty()) return OpenSystemProxySession(winHttp, ReadSystemProxy(winHttp), wideUrl);
   // WinHttp takes a proxy list; for plain http only the http entry is named.
-  std::wstring proxyName = !useProxy ? std::wstring() : TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
-  handles.session = InternetHandle(
-      winHttp, winHttp.open(nullptr, useProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
-                            proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
+  std::wstring proxyName = TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
+  return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
+RequestFailure Pipeline::OpenHandles(const CrackedUrl& cracked, RequestHandles& handles) {
+  handles.session = InternetHandle(winHttp, OpenSession(cracked));
   if (!handles.session) return RequestFailure::SessionNotOpened;
   if (!LimitSecureProtocols(handles.session.Get())) return RequestFailure::ProtocolsNotSet;
   std::wstring host = TextToUtf16(cracked.host);

@@ -28,7 +28,7 @@ struct WebRequestOptions {
   bool noRedirect = false;
   Text userName;  // server Basic credentials, only when both halves are given
   Text password;
-  Text proxy;  // host:port; empty means no proxy
+  Text proxy;  // host:port; empty: as the user's proxy settings say (none set: direct)
   Text proxyUser;
   Text proxyPassword;
   // Every wait, and the body's whole reading from the call's start: a body

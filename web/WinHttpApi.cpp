@@ -34,6 +34,8 @@ SEED_WINHTTP_FUNCTION(WinHttpQueryDataAvailable)
 SEED_WINHTTP_FUNCTION(WinHttpReadData)
 SEED_WINHTTP_FUNCTION(WinHttpQueryHeaders)
 SEED_WINHTTP_FUNCTION(WinHttpCloseHandle)
+SEED_WINHTTP_FUNCTION(WinHttpGetIEProxyConfigForCurrentUser)
+SEED_WINHTTP_FUNCTION(WinHttpGetProxyForUrl)
 #undef SEED_WINHTTP_FUNCTION
 
 const WinHttpApi kSystemWinHttp = {
@@ -42,6 +44,7 @@ const WinHttpApi kSystemWinHttp = {
     WinHttpSetCredentialsForward,     WinHttpSetOptionForward,       WinHttpAddRequestHeadersForward,
     WinHttpSendRequestForward,        WinHttpReceiveResponseForward, WinHttpQueryDataAvailableForward,
     WinHttpReadDataForward,           WinHttpQueryHeadersForward,    WinHttpCloseHandleForward,
+    WinHttpGetIEProxyConfigForCurrentUserForward, WinHttpGetProxyForUrlForward,
 };
 
 }  // namespace

@@ -20,6 +20,8 @@ struct WinHttpApi {
   decltype(&::WinHttpReadData) readData;
   decltype(&::WinHttpQueryHeaders) queryHeaders;
   decltype(&::WinHttpCloseHandle) closeHandle;
+  decltype(&::WinHttpGetIEProxyConfigForCurrentUser) getIEProxyConfigForCurrentUser;
+  decltype(&::WinHttpGetProxyForUrl) getProxyForUrl;
 };
 
 // Winhttp.dll's functions; each is bound by name at its own first call.

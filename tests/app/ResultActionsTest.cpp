@@ -1,6 +1,7 @@
 // The result actions over the live window: check boxes, the real clipboard of
 // the session, and the notices shown while handing rows to Thunder (which is
-// not installed in the test prefix).
+// not installed in the test prefix, nor is a magnet: handler).
+#include "tests/app/MagnetHandlerRegistration.h"
 #include "tests/app/ResultActionsSupport.h"
 
 namespace {
@@ -205,6 +206,40 @@ TEST_F(ResultActions, DownloadWithNoCheckedRowHandsNothingToThunder) {
   Choose(ControlId::下载种子);
   EXPECT_EQ(closer.notices.size(), 1u);
   EXPECT_TRUE(ReceivedThunderCalls().empty());
+}
+
+TEST_F(ResultActions, WithoutThunderTheMagnetHandlerGetsTheCheckedRowsBottomUpOrTheSelectedRowAndNoNotice) {
+  MagnetHandlerRegistration handler;
+  AddRows(10);
+  for (int row : {1, 4, 8}) List().SetRowCheck(row, 1);
+  SetChecked(app.window.循环执行, true);
+  NoticeCloser closer;
+  Choose(ControlId::下载种子);
+  ASSERT_TRUE(handler.PumpUntilHanded(3));
+  std::vector<HandedLink> links = handler.HandedLinks();
+  ASSERT_EQ(links.size(), 3u);
+  const int expectedRows[] = {8, 4, 1};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(links[size_t(i)].link, AddressOf(expectedRows[i])) << i;
+  constexpr unsigned long long k100ms = 100 * 10000;
+  EXPECT_GE(links[1].createdAt - links[0].createdAt, k100ms);
+  EXPECT_GE(links[2].createdAt - links[1].createdAt, k100ms);
+
+  SetChecked(app.window.循环执行, false);
+  Select(6);
+  Choose(ControlId::下载种子);
+  ASSERT_TRUE(handler.PumpUntilHanded(4));
+  links = handler.HandedLinks();
+  ASSERT_EQ(links.size(), 4u);
+  EXPECT_EQ(links[3].link, AddressOf(6));
+
+  // Thunder, once installed, comes first: the handler gets nothing more.
+  ThunderAgentRegistration thunder;
+  Choose(ControlId::下载种子);
+  ASSERT_EQ(ReceivedThunderCalls().size(), 2u);
+  EXPECT_EQ(ReceivedThunderCalls()[0].argument, Wide(AddressOf(6)));
+  PumpMessagesFor(1000);  // a stand-in started by mistake would have logged by now
+  EXPECT_EQ(handler.HandedLinks().size(), 4u);
+  EXPECT_TRUE(closer.notices.empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/web/FakeWinHttp.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "text/CodePage936.h"
@@ -162,10 +163,40 @@ BOOL WINAPI CloseHandle(HINTERNET handle) {
   return TRUE;
 }
 
+// A copy the caller frees with GlobalFree, as WinHttp hands out; null for an empty text.
+LPWSTR GlobalCopy(const std::wstring& text) {
+  if (text.empty()) return nullptr;
+  auto* copy = static_cast<LPWSTR>(GlobalAlloc(GMEM_FIXED, (text.size() + 1) * sizeof(wchar_t)));
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
+  return copy;
+}
+
+BOOL WINAPI GetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* config) {
+  config->fAutoDetect = fake.userAutoDetect;
+  config->lpszAutoConfigUrl = GlobalCopy(fake.userScriptUrl);
+  config->lpszProxy = GlobalCopy(fake.userProxy);
+  config->lpszProxyBypass = GlobalCopy(fake.userBypass);
+  return TRUE;
+}
+
+BOOL WINAPI GetProxyForUrl(HINTERNET session, LPCWSTR url, WINHTTP_AUTOPROXY_OPTIONS* options, WINHTTP_PROXY_INFO* info) {
+  Record("GetProxyForUrl", HandleName(session) + " " + Wide(url) + " " + Hex(options->dwFlags) + " " +
+                               Wide(options->lpszAutoConfigUrl));
+  if (fake.scriptFails) {
+    SetLastError(ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT);
+    return FALSE;
+  }
+  info->dwAccessType = fake.scriptProxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+  info->lpszProxy = GlobalCopy(fake.scriptProxy);
+  info->lpszProxyBypass = nullptr;
+  return TRUE;
+}
+
 const WinHttpApi kFake = {CheckPlatform,   CrackUrl,          Open,       Connect,  OpenRequest,
                           SetTimeouts,     SetCredentials,    SetOption,  AddRequestHeaders,
                           SendRequest,     ReceiveResponse,   QueryDataAvailable,   ReadData,
-                          QueryHeaders,    CloseHandle};
+                          QueryHeaders,    CloseHandle,       GetIEProxyConfigForCurrentUser,
+                          GetProxyForUrl};
 
 }  // namespace
 

@@ -27,6 +27,12 @@ struct FakeWinHttp {
   // would while the call is blocked; the call then fails on the closed handle.
   RequestCancel* cancel = nullptr;
   int cancelAtRead = 0;
+  // The user's proxy settings, handed out unlogged (none by default).
+  std::wstring userProxy, userBypass, userScriptUrl;
+  bool userAutoDetect = false;
+  // The script's answer: a proxy list, empty for a direct connection.
+  std::wstring scriptProxy;
+  bool scriptFails = false;
 
   // Only the calls whose logged line starts with `name`.
   TextList CallsTo(TextView name) const;

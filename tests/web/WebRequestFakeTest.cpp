@@ -218,6 +218,49 @@ TEST(WebRequestPipeline, ProxyListNamesHttpSchemeOnlyForPlainUrls) {
   }
 }
 
+TEST(WebRequestPipeline, WithoutACallersProxyTheSessionFollowsTheUsersSettings) {
+  struct Case {
+    const char* name;
+    void (*arrange)(FakeWinHttp&);
+    const char* callersProxy;
+    TextList opens;
+  };
+  const Text direct = "Open(null 1 \"\" null 0)";
+  const Case cases[] = {
+      {"named proxy and bypass list", [](FakeWinHttp& fake) { fake.userProxy = L"p:1", fake.userBypass = L"localhost;<local>"; },
+       "", {"Open(null 3 \"p:1\" \"localhost;<local>\" 0)"}},
+      {"named proxy alone", [](FakeWinHttp& fake) { fake.userProxy = L"p:1"; }, "", {"Open(null 3 \"p:1\" null 0)"}},
+      // The script is asked on a session of its own; its answer opens the request's.
+      {"script over the named proxy", [](FakeWinHttp& fake) {
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.scriptProxy = L"s:2";
+       }, "", {direct, "Open(null 3 \"s:2\" null 0)"}},
+      {"script says direct", [](FakeWinHttp& fake) {
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac";
+       }, "", {direct, direct}},
+      {"failing script leaves the named proxy", [](FakeWinHttp& fake) {
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.scriptFails = true;
+       }, "", {direct, "Open(null 3 \"p:1\" null 0)"}},
+      {"detection alone", [](FakeWinHttp& fake) { fake.userAutoDetect = true; }, "", {"Open(null 4 null null 0)"}},
+      {"detection refused before Windows 8.1", [](FakeWinHttp& fake) { fake.userAutoDetect = true, fake.failing = "Open"; },
+       "", {"Open(null 4 null null 0)", direct}},
+      {"the caller's proxy wins", [](FakeWinHttp& fake) { fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac"; },
+       "127.0.0.1:8080", {"Open(null 3 \"127.0.0.1:8080\" null 0)"}},
+  };
+  for (const Case& each : cases) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    each.arrange(fake);
+    WebRequestOptions options;
+    options.proxy = each.callersProxy;
+    (void)Request("https://example.test/a?b", options);
+    EXPECT_EQ(fake.CallsTo("Open"), each.opens) << each.name;
+    if (!fake.userScriptUrl.empty() && !*each.callersProxy) {
+      EXPECT_EQ(fake.CallsTo("GetProxyForUrl"),
+                TextList{"GetProxyForUrl(session \"https://example.test/a?b\" 0x2 \"http://wpad/p.pac\")"})
+          << each.name;
+    }
+  }
+}
+
 TEST(WebRequestPipeline, CredentialsAreSetOnlyWhenBothHalvesAreGiven) {
   FakeWinHttp& fake = ResetFakeWinHttp();
   WebRequestOptions halves;
