@@ -142,23 +142,28 @@ class SilentSite {
   std::vector<SOCKET> taken;
 };
 
-TEST_F(ProgramEnd, AQuitPostedFromOutsideDuringAPageFetchEndsTheRunFirstAndExitsWithCodeZero) {
+class ProgramEndDuringAFetch : public ProgramEnd {
+ protected:
+  // Runs `scenario` against the silent site and starts a search: its worker
+  // then waits inside the request for page 1.
+  void StartSearchThatStalls(const char* scenario) {
+    ASSERT_NE(site.port, 0);
+    Open(StartChildScenario(site.Scenario(scenario).c_str()));
+    Click(ControlId::搜索_按钮);
+    ASSERT_TRUE(site.TakeConnection(15000)) << "the search asked for no page";
+  }
   SilentSite site;
-  ASSERT_NE(site.port, 0);
-  Open(StartChildScenario(site.Scenario("search-run").c_str()));
-  Click(ControlId::搜索_按钮);
-  ASSERT_TRUE(site.TakeConnection(15000)) << "the search asked for no page";
+};
+
+TEST_F(ProgramEndDuringAFetch, AQuitPostedFromOutsideEndsTheRunFirstAndExitsWithCodeZero) {
+  ASSERT_NO_FATAL_FAILURE(StartSearchThatStalls("search-run"));
   PumpMessagesFor(500);  // the worker waits inside the request
   ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0));
   EXPECT_EQ(WaitForExitCode(process, 10000), 0u);
 }
 
-TEST_F(ProgramEnd, AReportRaisedWhileAPageStallsEndsWithCodeMinusOne) {
-  SilentSite site;
-  ASSERT_NE(site.port, 0);
-  Open(StartChildScenario(site.Scenario("fatal-during-search").c_str()));
-  Click(ControlId::搜索_按钮);
-  ASSERT_TRUE(site.TakeConnection(15000)) << "the search asked for no page";
+TEST_F(ProgramEndDuringAFetch, AReportRaisedWhileThePageStallsEndsWithCodeMinusOne) {
+  ASSERT_NO_FATAL_FAILURE(StartSearchThatStalls("fatal-during-search"));
   HWND box = WaitForReport();
   ASSERT_NE(box, nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
