@@ -59,6 +59,21 @@ TEST_F(SearchRunBounds, AHundredMegabytePageEndsTheRunWithTheRowsKeptAndLittleMe
               peak.privateBytes / 1048576.0);
 }
 
+TEST_F(SearchRunBounds, AThirtyMegabytePageUnderTheCapIsListedWholeAndTheRunGoesOn) {
+  // Its body, text, UTF-16 copy, lines and spans: about 160 MB at once in a
+  // 32-bit process, each block contiguous.
+  ProcessMemory peak;
+  ASSERT_TRUE(SearchUntilEndMeasuring("huge30", 120000, peak)) << "the run did not end";
+  ExpectPagesListed("huge30", 3);
+  ExpectIdle();
+  ExpectReason("");
+  const AddressSpace space = CurrentAddressSpace();
+  std::printf("30 MB page: peak working set %.1f MB, private %.1f MB; address space after %.1f MB, largest free "
+              "range %.1f MB\n",
+              peak.workingSet / 1048576.0, peak.privateBytes / 1048576.0, space.taken / 1048576.0,
+              space.largestFree / 1048576.0);
+}
+
 TEST_F(SearchRunBounds, APageThatCannotBeGivenRoomEndsTheRunWithTheReasonAndTheRowsKept) {
   // Page 2 of "huge" is 10,489,569 bytes, 9,881,504 characters: with room
   // for 4 MiB its body is refused; with 18.5 MiB the body (16 MiB of
