@@ -5,5 +5,5 @@
 #include "app/SearchRun.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return RunProgram(SearchRun);
+  RunProgram(SearchRun);
 }

@@ -14,6 +14,7 @@ int CodeOf(const RequestOutcome& outcome) {
 bool IsLastingError(unsigned long error) {
   switch (error) {
     case kBodyTooLarge:  // the page is longer than a run takes
+    case kNoRoomForBody:  // the page is longer than the program can hold now
     case 12037:  // ERROR_WINHTTP_SECURE_CERT_DATE_INVALID
     case 12038:  // ERROR_WINHTTP_SECURE_CERT_CN_INVALID
     case 12044:  // ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED

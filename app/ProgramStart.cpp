@@ -8,6 +8,7 @@
 #include "app/RunDisplay.h"
 #include "app/RunEnd.h"
 #include "app/SearchControls.h"
+#include "system/BoundLibraries.h"
 #include "system/FatalError.h"
 #include "system/ProcessPendingMessages.h"
 #include "system/SystemFunction.h"
@@ -25,11 +26,26 @@ void Bound(void* context) {
   Handler(*static_cast<AppState*>(context));
 }
 
-// The fatal report's end: the windows go, then COM.
+// Whether a worker of ours, the current one or an ended one, may still be
+// inside a library bound by name.
+bool AWorkerMayRun() {
+  for (const KernelHandle* thread : {&app.search.workerThread, &app.search.lingeringWorker})
+    if (*thread && WaitForSingleObject(thread->Get(), 0) == WAIT_TIMEOUT) return true;
+  return false;
+}
+
+// The end of the program on every path: the run ends as at a close, the
+// windows go, then COM. The libraries bound by name are given back only when
+// no worker may still be inside one (WinHttp holds an ended worker up to its
+// timeout); the process's exit lets go of them after its threads otherwise.
+// Nothing else is freed: the exit follows at once.
 void OrderlyEnd() {
+  if (app.window.window.handle) EndRun(app, RunEnding::WindowClosing);
+  const bool librariesFree = !AWorkerMayRun();
   DestroyMainWindow(app.window);
   if (app.oleInitialised) oleUninitialize();
   app.oleInitialised = false;
+  if (librariesFree) ReleaseBoundLibraries();
 }
 
 // The program keeps no files; its own folder is the current one all the same.
@@ -71,7 +87,7 @@ EventTable MainWindowEventTable() {
 
 bool CreateAppWindow(AppState& app) { return CreateMainWindow(app.window, MainWindowEventTable(), &app); }
 
-int RunProgram(SearchBody workerBody) {
+void RunProgram(SearchBody workerBody) {
   // S_FALSE (already initialised) counts as success and is balanced too.
   app.oleInitialised = SUCCEEDED(oleInitialize(nullptr));
   InitialiseFatalErrorReport(OrderlyEnd);
@@ -79,7 +95,9 @@ int RunProgram(SearchBody workerBody) {
   EnterProgramFolder();
   app.search.workerBody = workerBody;
   if (!CreateAppWindow(app)) FatalError(kNoErrorCode, "载入启动窗口失败");
-  int exitCode = RunMessageLoop();
+  // A quit message from anywhere ends the loop: the same end as a close,
+  // then the exit before the program's statics go under a lingering worker.
+  const int exitCode = RunMessageLoop();
   OrderlyEnd();
-  return exitCode;
+  ExitProcess(UINT(exitCode));
 }

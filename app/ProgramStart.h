@@ -16,6 +16,7 @@ void OnMainWindowClose(AppState& app);
 [[nodiscard]] bool CreateAppWindow(AppState& app);
 
 // Initialises OLE and the fatal report, creates the main window and runs the
-// message loop; the process ends in OnMainWindowClose (exit code 0) or in the
-// fatal report (exit code -1).
-int RunProgram(SearchBody workerBody);
+// message loop; the process ends in OnMainWindowClose (exit code 0), in the
+// fatal report (exit code -1), or when a quit message ends the loop (its
+// exit code), each time after the run has ended as at a close.
+[[noreturn]] void RunProgram(SearchBody workerBody);

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/MagnetHandler.h"
 #include "app/WaitWithMessages.h"
 #include "automation/ComObject.h"
 #include "automation/MemberCall.h"
+#include "system/Room.h"
 #include "text/CodePage936.h"
 #include "ui/Clipboard.h"
 
@@ -34,6 +37,9 @@ bool IsMagnetLink(TextView address) {
   return address.find_first_of("\r\n") == TextView::npos;
 }
 
+// An action whose copy of the rows could not be had does nothing else.
+void ShowNoRoomNotice(TextView action) { ShowNotice("内存不足, 无法" + Text(action) + "!"); }
+
 // Said once for all the rows an action left out; they stay listed.
 void ShowSkippedNotice(size_t skipped) {
   if (skipped == 0) return;
@@ -52,6 +58,45 @@ bool SelectedMagnetLink(const ListView& list, Text& address) {
   return false;
 }
 
+// Every row's magnet link, the last row's line first, each ending in CR LF,
+// written straight into the clipboard's block.
+void WriteEveryAddress(char* target, size_t size, void* context) {
+  const RowStore& rows = *static_cast<const RowStore*>(context);
+  char* end = target + size;
+  for (int row = rows.RowCount() - 1; row >= 0 && target < end; --row) {
+    const TextView address = rows.Cell(row, kAddressColumn);
+    if (!IsMagnetLink(address)) continue;
+    std::memcpy(target, address.data(), address.size());
+    std::memcpy(target + address.size(), "\r\n", 2);
+    target += address.size() + 2;
+  }
+}
+
+// The checked rows' magnet links, the last row's first, each followed by a
+// zero byte: appended to `addresses` when given. Counts the checked rows and
+// the links among them, and returns the links' bytes.
+size_t CheckedMagnetLinks(const RowStore& rows, size_t& checked, size_t& links, Text* addresses) {
+  size_t size = 0;
+  checked = links = 0;
+  for (int row = rows.RowCount() - 1; row >= 0; --row) {
+    if (rows.Check(row) != 1) continue;
+    ++checked;
+    const TextView address = rows.Cell(row, kAddressColumn);
+    if (!IsMagnetLink(address)) continue;
+    ++links;
+    size += address.size() + 1;
+    if (!addresses) continue;
+    addresses->append(address);
+    addresses->push_back('\0');
+  }
+  return size;
+}
+
+void ShowCopyRefused(ClipboardWrite written) {
+  // A clipboard another program holds is left alone quietly, as before.
+  if (written == ClipboardWrite::NoRoom) ShowNoRoomNotice("复制下载地址");
+}
+
 }  // namespace
 
 void OnSelectAllClick(AppState& app) {
@@ -64,26 +109,24 @@ void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {
     Text address;
-    if (SelectedMagnetLink(list, address)) PutTextOnClipboard(address);
+    if (SelectedMagnetLink(list, address)) ShowCopyRefused(PutTextOnClipboard(address));
     return;
   }
-  // Every row, checked or not, the last row's line first.
+  // Every row, checked or not: the text is made once, in the clipboard's block.
   const RowStore& rows = list.rows;
-  if (rows.RowCount() <= 0) return;
   size_t size = 0, skipped = 0;
-  for (int row = 0; row < rows.RowCount(); ++row) size += rows.Cell(row, kAddressColumn).size() + 2;
-  Text lines;
-  lines.reserve(size);
-  for (int row = rows.RowCount() - 1; row >= 0; --row) {
+  for (int row = 0; row < rows.RowCount(); ++row) {
     const TextView address = rows.Cell(row, kAddressColumn);
-    if (!IsMagnetLink(address)) {
+    if (IsMagnetLink(address))
+      size += address.size() + 2;
+    else
       ++skipped;
-      continue;
-    }
-    lines += address;
-    lines += "\r\n";
   }
-  if (!lines.empty()) PutTextOnClipboard(lines);
+  if (size > 0) {
+    const ClipboardWrite written = PutTextOnClipboard(size, WriteEveryAddress, const_cast<RowStore*>(&rows));
+    ShowCopyRefused(written);
+    if (written == ClipboardWrite::NoRoom) return;
+  }
   ShowSkippedNotice(skipped);
 }
 
@@ -96,20 +139,22 @@ void OnDownloadSeedsClick(AppState& app) {
   }
   // The addresses are taken before the first wait: a search started during
   // the waits replaces the rows, and its links were never checked.
-  TextList addresses;
-  size_t checked = 0;
-  for (int row = list.rows.RowCount() - 1; row >= 0; --row) {
-    if (list.rows.Check(row) != 1) continue;
-    ++checked;
-    const TextView address = list.rows.Cell(row, kAddressColumn);
-    if (IsMagnetLink(address)) addresses.emplace_back(address);
-  }
+  size_t checked = 0, links = 0;
+  const size_t size = CheckedMagnetLinks(list.rows, checked, links, nullptr);
   if (checked == 0) {
     ShowNotice("请选中需下载的序号!");
     return;
   }
-  ShowSkippedNotice(checked - addresses.size());
-  for (const Text& address : addresses) {
+  Text addresses;
+  if (!ReserveRoom(addresses, size)) {
+    ShowNoRoomNotice("下载种子");
+    return;
+  }
+  (void)CheckedMagnetLinks(list.rows, checked, links, &addresses);
+  ShowSkippedNotice(checked - links);
+  for (size_t at = 0; at < addresses.size();) {
+    const Text address(addresses.c_str() + at);
+    at += address.size() + 1;
     HandOnAddress(address);
     WaitWithMessages(100);
   }

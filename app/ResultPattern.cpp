@@ -17,14 +17,22 @@ constexpr int kEntryGroups[] = {1, 2, 14};
 
 }  // namespace
 
-bool MatchResultEntries(RegexObject& regex, TextView pageText) {
+bool MatchResultEntries(RegexObject& regex, TextView pageText, bool* noRoom) {
+  if (noRoom) *noRoom = false;
   const DotStops dotStops = regex.DotMatchesCarriageReturn() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
   // Over the whole page the engine backtracks through every split of each
   // failing start, steeply on long lines; over the entries alone it finds the
   // same matches with no failing start.
-  const std::wstring entries = ResultEntrySpans(TextToUtf16(pageText), dotStops);
-  return regex.Match(ResultPattern, entries, /*caseSensitive=*/false, /*multiLine=*/false, /*global=*/true,
-                     /*quoteToken=*/true);
+  std::wstring entries;
+  bool held = false;
+  {
+    std::wstring page;  // freed before the engine makes its copy
+    held = TextToUtf16(pageText, page) && ResultEntrySpans(page, dotStops, entries);
+  }
+  const bool matched = held && regex.Match(ResultPattern, entries, /*caseSensitive=*/false, /*multiLine=*/false,
+                                           /*global=*/true, /*quoteToken=*/true);
+  if (noRoom) *noRoom = !held || regex.SubjectHadNoRoom();
+  return matched;
 }
 
 bool ReadResultEntries(const RegexObject& regex, RegexObject::GroupsTaker take, void* context) {

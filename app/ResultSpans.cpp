@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "system/Room.h"
+
 namespace {
 
 using Page = std::wstring_view;
@@ -54,9 +56,11 @@ bool StopsDot(wchar_t character, DotStops dotStops) {
 // first and last character in it that the dot cannot match.
 class Lines {
  public:
-  Lines(Page page, DotStops dotStops) : page(page) {
+  explicit Lines(Page page) : page(page) {}
+  // False when the room for the lines is refused: their count is the page's.
+  [[nodiscard]] bool Read(DotStops dotStops) {
     // Sized once: growing it step by step costs more than the count.
-    lines.reserve(size_t(std::count(page.begin(), page.end(), L'\n')) + 1);
+    if (!ReserveRoom(lines, size_t(std::count(page.begin(), page.end(), L'\n')) + 1)) return false;
     lines.push_back({0, kNone, kNone});
     for (size_t at = 0; at < page.size(); ++at) {
       if (page[at] == L'\n') {
@@ -66,6 +70,7 @@ class Lines {
         lines.back().lastStop = at;
       }
     }
+    return true;
   }
   size_t Count() const { return lines.size(); }
   size_t Start(size_t line) const { return lines[line].start; }
@@ -127,9 +132,17 @@ Span EntryOnLine(Page page, const Lines& lines, size_t line, size_t from) {
 }  // namespace
 
 std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops) {
-  const Lines lines(page, dotStops);
   std::wstring spans;
-  spans.reserve(page.size());  // at most the page, in one allocation
+  (void)ResultEntrySpans(page, dotStops, spans);
+  return spans;
+}
+
+bool ResultEntrySpans(std::wstring_view page, DotStops dotStops, std::wstring& spans) {
+  spans.clear();
+  Lines lines(page);
+  // In one allocation: the entries are the page's, with a line feed between
+  // two that touch, and every entry is far longer than 128 characters.
+  if (!lines.Read(dotStops) || !ReserveRoom(spans, page.size() + page.size() / 128 + 1)) return false;
   size_t line = 0, from = 0;
   while (line + 8 < lines.Count()) {
     const Span entry = EntryOnLine(page, lines, line, from);
@@ -144,5 +157,5 @@ std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops) {
     line += 8;
     from = entry.end;
   }
-  return spans;
+  return true;
 }

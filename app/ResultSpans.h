@@ -24,3 +24,6 @@ enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, 
 // line feeds. The engine run over it finds the same matches with the same
 // groups as over the whole page.
 [[nodiscard]] std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops);
+// The same into `spans`; false (`spans` empty) when the room for them, or
+// for the finder's record of the page's lines, is refused.
+[[nodiscard]] bool ResultEntrySpans(std::wstring_view page, DotStops dotStops, std::wstring& spans);

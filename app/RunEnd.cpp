@@ -10,6 +10,7 @@ void EndRun(AppState& app, RunEnding how, TextView reason) {
       return;
     case RunEnding::Clicked:
     case RunEnding::ListFull:
+    case RunEnding::Refused:
       EndWorker(app);
       ShowPendingResultCount(app);
       break;

@@ -5,6 +5,7 @@
 enum class RunEnding {
   Clicked,        // 搜索_按钮 while it shows "关闭"
   ListFull,       // the list at its row limit, or its memory refused
+  Refused,        // the system refused the run its thread, events or messages
   Finished,       // the worker's last step: a page without entries, or a failed one
   WindowClosing,  // the program ends
 };
@@ -12,8 +13,8 @@ enum class RunEnding {
 // What each way does and shows (on the UI thread):
 //   Clicked:  the worker ended; every row in the view and part 3's count at
 //             once, for the user who asked to look at them; the controls Idle.
-//   ListFull: the same, and the reason in the title and the count's tooltip,
-//             for the user did not ask for this end.
+//   ListFull, Refused: the same, and the reason in the title and the
+//             count's tooltip, for the user did not ask for this end.
 //   Finished: the worker is not ended: it leaves by itself once this returns,
 //             and an earlier worker that lingered and has left is let go. The
 //             count at once, but the view's rows only within 45 ms, not while

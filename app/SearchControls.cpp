@@ -4,6 +4,14 @@
 #include "app/RunEnd.h"
 #include "app/SearchWorker.h"
 
+namespace {
+
+// Why a run did not start, or stopped, when the system refused what it needs.
+constexpr char kRunNotStarted[] = "系统资源不足, 搜索未能开始";
+constexpr char kRunLostItsMessages[] = "系统资源不足, 搜索已停止";
+
+}  // namespace
+
 void OnSearchButtonClick(AppState& app) {
   app.search.elapsedSeconds = 0;
   if (app.search.phase != SearchPhase::Idle) {
@@ -17,7 +25,7 @@ void OnSearchButtonClick(AppState& app) {
   app.search.searchKeyword = app.window.编辑框1.GetText();
   OnSearchInputChanged(app);  // whatever changed without telling
   EnterPhase(app, SearchPhase::Running);
-  StartWorker(app);
+  if (!StartWorker(app)) EndRun(app, RunEnding::Refused, kRunNotStarted);
 }
 
 void OnStopButtonClick(AppState& app) {
@@ -39,4 +47,10 @@ void OnSearchInputChanged(AppState& app) {
 void OnTimerTick(AppState& app) {
   ++app.search.elapsedSeconds;
   app.window.状态条.SetPartText(2, "It took " + DecimalText(app.search.elapsedSeconds) + " when");
+  // The timer runs while the run does: a run whose message the system refused
+  // lists what its worker handed on and ends, rather than go on unseen.
+  WorkerChannel& channel = app.window.channel;
+  if (!RunLostItsMessage(channel)) return;
+  CarryOutQueuedOperations(channel);
+  if (app.search.phase == SearchPhase::Running) EndRun(app, RunEnding::Refused, kRunLostItsMessages);
 }

@@ -53,11 +53,16 @@ void FinishOnUiThread(void* context) {
   EndRun(*end.app, RunEnding::Finished, end.reason);
 }
 
+// Why a run ends at a page that the program could not hold (its body, text
+// or a copy of it), after "第N页: ".
+constexpr char kPageHadNoRoom[] = "内存不足, 无法容纳此页!";
+
 // One page as fetched and matched; `entries` is -1 when the engine failed.
 struct FetchedPage {
   Text statusText;  // shown in the reason a failed page gives
   RequestOutcome outcome;
   int entries = 0;
+  bool noRoom = false;  // the page, or a copy of it, could not be held
 };
 
 // Fetches and matches the page, asking again after a failure worth it; false
@@ -68,7 +73,11 @@ struct FetchedPage {
   for (size_t attempt = 0;; ++attempt) {
     page.statusText.clear();
     const Text pageText = WebRequest(address, options);
-    page.entries = MatchResultEntries(regex, pageText) ? regex.MatchCount() : -1;
+    bool copiesHadNoRoom = false;
+    page.entries = MatchResultEntries(regex, pageText, &copiesHadNoRoom) ? regex.MatchCount() : -1;
+    page.noRoom = copiesHadNoRoom ||
+                  (page.outcome.failure == RequestFailure::ReadFailed && page.outcome.systemError == kNoRoomForBody);
+    if (page.noRoom) return true;
     if (page.entries != 0 || !PageFailed(page.outcome, false)) return true;
     if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
     if (!WorthAskingAgain(page.outcome)) return true;
@@ -135,9 +144,10 @@ void SearchRun(SearchRunRecord& run) {
     FetchedPage page;
     if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, regex, page)) return;
     if (page.entries > 0 && !ListPageRows(run, regex, inputs.exact)) return;
-    // A page that failed ends the run saying so, its whole entries listed.
-    if (PageFailed(page.outcome, page.entries > 0)) {
-      FinishedRun end{run.app, PageFailureReason(run.pageNumber, page.statusText)};
+    // A page that failed ends the run saying so, its whole entries listed;
+    // so does one that could not be held, the rows before it kept.
+    if (page.noRoom || PageFailed(page.outcome, page.entries > 0)) {
+      FinishedRun end{run.app, PageFailureReason(run.pageNumber, page.noRoom ? kPageHadNoRoom : page.statusText)};
       (void)RunForWorker(FinishOnUiThread, &end);
       return;
     }

@@ -46,7 +46,7 @@ void CALLBACK LingeringWorkerTimerProcedure(HWND window, UINT, UINT_PTR timer, D
 
 }  // namespace
 
-void StartWorker(AppState& app) {
+bool StartWorker(AppState& app) {
   auto* record = new SearchRunRecord;
   record->app = &app;
   record->keyword = app.search.searchKeyword;
@@ -56,9 +56,10 @@ void StartWorker(AppState& app) {
   record->earlierWorker = LingeringWorkerToWaitFor(app.search);
   WorkerRun* run =
       BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord, EndRequest);
-  HANDLE thread = createThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
-  if (!thread) AbandonWorkerRun(run);
+  HANDLE thread = run ? createThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr) : nullptr;
+  if (run && !thread) AbandonWorkerRun(run);
   app.search.workerThread.Reset(thread);
+  return thread != nullptr;
 }
 
 void EndWorker(AppState& app) {

@@ -3,10 +3,9 @@
 // may linger inside a request. The UI thread never waits for either.
 #include "app/SearchState.h"
 
-// Starts the worker of the search just begun. A thread that cannot be started
-// leaves the controls Running with no page fetched; the next click on
-// 搜索_按钮 returns them to Idle.
-void StartWorker(AppState& app);
+// Starts the worker of the search just begun; false when the system refused
+// its thread or the events of its run (no run is then current).
+[[nodiscard]] bool StartWorker(AppState& app);
 
 // Ends the last search's worker if it still runs; never waits for it.
 void EndWorker(AppState& app);

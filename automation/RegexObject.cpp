@@ -49,6 +49,7 @@ bool RegexObject::Match(TextView pattern, TextView subject, bool caseSensitive, 
 bool RegexObject::Match(TextView pattern, std::wstring_view subject, bool caseSensitive, bool multiLine,
                         bool global, bool quoteToken) {
   matchList.Clear();
+  subjectHadNoRoom = false;
   // One engine serves every Match of the object; its settings are written anew.
   if (engine.IsEmpty() && !engine.Create("VBScript.RegExp")) return false;
   // The values go by reference, as the engine's own scripts pass them.
@@ -61,7 +62,8 @@ bool RegexObject::Match(TextView pattern, std::wstring_view subject, bool caseSe
   WriteProperty(engine, "Global", ByReference(global));
   Text patternText = quoteToken ? ReplaceAll(pattern, kQuoteToken, "\"") : Text(pattern);
   WriteProperty(engine, "Pattern", ByReference(patternText));
-  this->subject.SetUtf16(subject);
+  subjectHadNoRoom = !this->subject.SetUtf16(subject);
+  if (subjectHadNoRoom) return false;
   matchList = CallObjectMethod(engine, "Execute", this->subject);
   return !matchList.IsEmpty();
 }

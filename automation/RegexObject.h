@@ -21,8 +21,11 @@ class RegexObject {
   [[nodiscard]] bool Match(TextView pattern, TextView subject, bool caseSensitive = false, bool multiLine = true,
                            bool global = true, bool quoteToken = false);
   // The same over a subject already in UTF-16, as the engine sees it.
+  // False too when the engine's copy of the subject could not be given room;
+  // SubjectHadNoRoom() then tells so.
   [[nodiscard]] bool Match(TextView pattern, std::wstring_view subject, bool caseSensitive, bool multiLine,
                            bool global, bool quoteToken);
+  [[nodiscard]] bool SubjectHadNoRoom() const { return subjectHadNoRoom; }
   // Whether the engine's dot matches a carriage return: the system's own
   // engine takes it, Wine's stops there as at every line end. Asked of the
   // engine once (a Match of its own, so asked before the Match it serves).
@@ -52,6 +55,7 @@ class RegexObject {
   enum class Answer { NotAsked, Yes, No };
   Answer dotMatchesReturn = Answer::NotAsked;
   mutable DISPID itemId = DISPID_UNKNOWN;
+  bool subjectHadNoRoom = false;  // of the last Match
 
   // Destroyed from the bottom up: engine, match list, subject, then COM.
   ComApartment apartment;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "system/Room.h"
 #include "text/CodePage936.h"
 
 Variant::Variant() {
@@ -25,19 +26,24 @@ Variant& Variant::operator=(Variant&& other) noexcept {
   return *this;
 }
 
-void Variant::SetText(TextView text) { SetUtf16(TextToUtf16(text)); }
+void Variant::SetText(TextView text) { (void)SetUtf16(TextToUtf16(text)); }
 
-void Variant::SetUtf16(std::wstring_view characters) {
+bool Variant::SetUtf16(std::wstring_view characters) {
   Clear();
+  if (!RoomAllowed((characters.size() + 1) * sizeof(wchar_t))) return false;
+  BSTR text = SysAllocStringLen(characters.data(), UINT(characters.size()));
+  if (!text) return false;
   value.vt = VT_BSTR;
-  value.bstrVal = SysAllocStringLen(characters.data(), UINT(characters.size()));
+  value.bstrVal = text;
+  return true;
 }
 
-void Variant::SetBytes(const ByteSet& bytes) {
+bool Variant::SetBytes(const ByteSet& bytes) {
   Clear();
+  if (!RoomAllowed(bytes.size())) return false;
   SAFEARRAYBOUND bound{ULONG(bytes.size()), 1};
   SAFEARRAY* array = SafeArrayCreate(VT_UI1, 1, &bound);
-  if (!array) return;
+  if (!array) return false;
   void* data = nullptr;
   if (SUCCEEDED(SafeArrayAccessData(array, &data))) {
     if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
@@ -45,6 +51,7 @@ void Variant::SetBytes(const ByteSet& bytes) {
   }
   value.vt = VT_ARRAY | VT_UI1;
   value.parray = array;
+  return true;
 }
 
 Text Variant::ToText() const {

@@ -19,9 +19,11 @@ class Variant {
 
   // The text as a UTF-16 BSTR (code page 936).
   void SetText(TextView text);
-  void SetUtf16(std::wstring_view characters);
+  // False (the variant empty) when the system refuses room for the string or
+  // the array: a page's size is the site's to choose.
+  [[nodiscard]] bool SetUtf16(std::wstring_view characters);
   // A one-dimensional VT_ARRAY of VT_UI1 with lower bound 1, the bytes copied.
-  void SetBytes(const ByteSet& bytes);
+  [[nodiscard]] bool SetBytes(const ByteSet& bytes);
   // A BSTR directly, anything else through VariantChangeType without flags;
   // empty when that conversion fails.
   [[nodiscard]] Text ToText() const;

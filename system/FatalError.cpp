@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "system/BoundLibraries.h"
 #include "system/WindowMessages.h"
 
 namespace {
@@ -44,8 +43,9 @@ void ToWide(const char* text, wchar_t* wide, int capacity) {
   ToWide("错误", caption, 16);
   ToWide(text, reportTextWide, 4096);
   MessageBoxW(nullptr, reportTextWide, caption, MB_OK | MB_ICONERROR);
+  // The orderly end decides whether the libraries bound by name may go: a
+  // worker may still be inside one.
   if (orderlyEndOfProgram && GetCurrentThreadId() == uiThreadId) orderlyEndOfProgram();
-  ReleaseBoundLibraries();
   ExitProcess(0xFFFFFFFFu);
 }
 

@@ -26,7 +26,8 @@ void FormatFatalErrorText(int code, const char* message, char* buffer, size_t ca
 bool FatalErrorBegun();
 
 // Called once on the UI thread at start-up. A report raised on another thread
-// is handed to this thread, which shows the box and runs `orderlyEnd` (destroy
-// the windows, uninitialise COM) before the process exits. Without it a report
-// is shown and ended on the thread that raised it.
+// is handed to this thread, which shows the box and runs `orderlyEnd` (end the
+// run, destroy the windows, uninitialise COM, give back the libraries bound by
+// name when nothing may still use them) before the process exits. Without it
+// a report is shown and ended on the thread that raised it.
 void InitialiseFatalErrorReport(void (*orderlyEnd)());

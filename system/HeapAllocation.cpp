@@ -1,15 +1,18 @@
 // Every text, array and record of the program comes from the process heap; an
-// allocation the heap refuses ends in the fatal report instead of a throw.
+// allocation the heap refuses ends in the fatal report instead of a throw,
+// unless it is room that was set aside for it (system/Room.h).
 #include <windows.h>
 
 #include <cstdio>
 #include <new>
 
 #include "system/FatalError.h"
+#include "system/Room.h"
 
 namespace {
 
 void* Allocate(size_t bytes) {
+  if (void* setAside = TakeRoomSetAside(bytes)) return setAside;
   void* block = HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
   if (!block) {
     char message[64];

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "system/Room.h"
 #include "system/SystemFunction.h"
 
 namespace {
@@ -20,6 +21,24 @@ std::wstring TextToUtf16(TextView text) {
   std::wstring wide(size_t(count > 0 ? count : 0), L'\0');
   if (count > 0) multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), wide.data(), count);
   return wide;
+}
+
+int Utf16Length(TextView text) {
+  text = text.substr(0, text.find('\0'));
+  if (text.empty()) return 0;
+  const int count = multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), nullptr, 0);
+  return count > 0 ? count : 0;
+}
+
+bool TextToUtf16(TextView text, std::wstring& wide) {
+  wide.clear();
+  text = text.substr(0, text.find('\0'));
+  const int count = Utf16Length(text);
+  if (count == 0) return true;
+  if (!ReserveRoom(wide, size_t(count))) return false;
+  wide.resize(size_t(count));
+  multiByteToWideChar(kCodePage936, 0, text.data(), int(text.size()), wide.data(), count);
+  return true;
 }
 
 int TextToUtf16(TextView text, wchar_t* buffer, int capacity) {

@@ -7,6 +7,11 @@
 #include "text/Text.h"
 
 [[nodiscard]] std::wstring TextToUtf16(TextView text);
+// The same into `wide` for a text whose size the input decides (a page):
+// false, `wide` empty, when the room for it is refused.
+[[nodiscard]] bool TextToUtf16(TextView text, std::wstring& wide);
+// The UTF-16 characters of the text up to its first zero byte.
+[[nodiscard]] int Utf16Length(TextView text);
 // Into a caller's buffer of `capacity` characters (capacity > 0): as much of
 // the text as fits, whole characters only, always zero-terminated; returns
 // the characters written before the zero.

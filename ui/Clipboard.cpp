@@ -2,40 +2,83 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
-#include <string>
 
+#include "system/Room.h"
 #include "text/CodePage936.h"
 
 namespace {
 
-// A movable, zero-initialised block holding `size` bytes copied from `bytes`
-// (the zero already at its end stays); null when refused.
-HGLOBAL CopyToGlobalBlock(const void* bytes, size_t size, size_t terminatorSize) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + terminatorSize);
-  if (!block) return nullptr;
-  void* target = GlobalLock(block);
-  if (!target) {
-    GlobalFree(block);
-    return nullptr;
+// A movable, zero-initialised block of global memory, freed unless the
+// clipboard took it.
+class GlobalBlock {
+ public:
+  // Null when refused (or past a test's limit).
+  explicit GlobalBlock(size_t bytes)
+      : block(RoomAllowed(bytes) ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes) : nullptr) {}
+  ~GlobalBlock() {
+    if (block) GlobalFree(block);
   }
-  if (size) std::memcpy(target, bytes, size);
-  GlobalUnlock(block);
-  return block;
-}
+  GlobalBlock(const GlobalBlock&) = delete;
+  GlobalBlock& operator=(const GlobalBlock&) = delete;
+  HGLOBAL Get() const { return block; }
+  // Ownership passes to the clipboard only when it accepts the block.
+  void PlaceAs(UINT format) {
+    if (block && SetClipboardData(format, block)) block = nullptr;
+  }
 
-// Ownership of the block passes to the clipboard only when it is accepted.
-void PlaceBlock(UINT format, HGLOBAL block) {
-  if (block && !SetClipboardData(format, block)) GlobalFree(block);
-}
+ private:
+  HGLOBAL block;
+};
+
+// The block's memory while it is locked.
+class LockedBlock {
+ public:
+  explicit LockedBlock(HGLOBAL block) : block(block), memory(block ? GlobalLock(block) : nullptr) {}
+  ~LockedBlock() {
+    if (memory) GlobalUnlock(block);
+  }
+  LockedBlock(const LockedBlock&) = delete;
+  LockedBlock& operator=(const LockedBlock&) = delete;
+  void* Memory() const { return memory; }
+
+ private:
+  HGLOBAL block;
+  void* memory;
+};
+
+void CopyText(char* target, size_t size, void* context) { std::memcpy(target, context, size); }
 
 }  // namespace
 
-void PutTextOnClipboard(TextView text) {
-  if (!OpenClipboard(nullptr)) return;
+ClipboardWrite PutTextOnClipboard(size_t size, ClipboardTextWriter write, void* context) {
+  if (size >= size_t(INT_MAX) / sizeof(wchar_t)) return ClipboardWrite::NoRoom;
+  GlobalBlock text(size + 1);
+  int length = 0, wideLength = 0;
+  {
+    const LockedBlock memory(text.Get());
+    auto* characters = static_cast<char*>(memory.Memory());
+    if (!characters) return ClipboardWrite::NoRoom;
+    if (size) write(characters, size, context);
+    length = int(strnlen(characters, size));
+    wideLength = Utf16Length(TextView(characters, size_t(length)));
+  }
+  GlobalBlock wide((size_t(wideLength) + 1) * sizeof(wchar_t));
+  {
+    const LockedBlock textMemory(text.Get()), wideMemory(wide.Get());
+    if (!textMemory.Memory() || !wideMemory.Memory()) return ClipboardWrite::NoRoom;
+    (void)TextToUtf16(TextView(static_cast<const char*>(textMemory.Memory()), size_t(length)),
+                      static_cast<wchar_t*>(wideMemory.Memory()), wideLength + 1);
+  }
+  if (!OpenClipboard(nullptr)) return ClipboardWrite::NotOpened;
   EmptyClipboard();
-  PlaceBlock(CF_TEXT, CopyToGlobalBlock(text.data(), text.size(), 1));
-  std::wstring wide = TextToUtf16(text);
-  PlaceBlock(CF_UNICODETEXT, CopyToGlobalBlock(wide.data(), wide.size() * sizeof(wchar_t), sizeof(wchar_t)));
+  text.PlaceAs(CF_TEXT);
+  wide.PlaceAs(CF_UNICODETEXT);
   CloseClipboard();
+  return ClipboardWrite::Placed;
+}
+
+ClipboardWrite PutTextOnClipboard(TextView text) {
+  return PutTextOnClipboard(text.size(), CopyText, const_cast<char*>(text.data()));
 }

@@ -27,6 +27,9 @@ struct WorkerRun {
   // is decided by the queue, not by the count of messages: a message used up
   // while paused must not cost an operation.
   bool messagePosted = false;
+  // The last post was refused (the window's queue full): what is queued
+  // waits for the UI thread to look (RunLostItsMessage).
+  bool postRefused = false;
   PendingOperation* first = nullptr;
   PendingOperation* last = nullptr;
   KernelHandle gate{CreateEventW(nullptr, TRUE, TRUE, nullptr)};            // set unless paused
@@ -70,26 +73,14 @@ bool NeedsMessage(WorkerRun& run) {
   return true;
 }
 
-// A refused post leaves the queue without its message.
-[[nodiscard]] bool PostOperationMessage(WorkerRun& run) {
-  if (PostMessageW(run.window, kWorkerOperationMessage, 0, 0)) return true;
+// A refused post leaves the queue as it is, without its message, and says so
+// to the UI thread's next look; a later post that goes through carries the
+// queue on.
+void PostOperationMessage(WorkerRun& run) {
+  const bool posted = PostMessageW(run.window, kWorkerOperationMessage, 0, 0);
   Lock lock(run.lock);
-  run.messagePosted = false;
-  return false;
-}
-
-// Under the run's lock: false when the UI thread already took it.
-bool TakeBack(WorkerRun& run, PendingOperation* operation) {
-  for (PendingOperation** link = &run.first; *link; link = &(*link)->next) {
-    if (*link != operation) continue;
-    *link = operation->next;
-    if (run.last == operation) {
-      run.last = nullptr;
-      for (PendingOperation* each = run.first; each; each = each->next) run.last = each;
-    }
-    return true;
-  }
-  return false;
+  run.postRefused = !posted;
+  if (!posted) run.messagePosted = false;
 }
 
 void Drop(PendingOperation* operation) {
@@ -149,11 +140,8 @@ bool RunForWorker(void (*perform)(void*), void* context) {
     Append(*run, &operation);
     post = NeedsMessage(*run);
   }
-  if (post && !PostOperationMessage(*run)) {
-    // No window to carry it out: take it back unless the UI thread already has.
-    Lock lock(run->lock);
-    if (TakeBack(*run, &operation)) return false;
-  }
+  // Carried out or dropped by the UI thread, even when the post was refused.
+  if (post) PostOperationMessage(*run);
   WaitForSingleObject(run->operationDone.Get(), INFINITE);
   Lock lock(run->lock);
   return operation.performed;
@@ -176,13 +164,7 @@ bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* conte
     Append(*run, operation);
     post = NeedsMessage(*run);
   }
-  if (post && !PostOperationMessage(*run)) {
-    Lock lock(run->lock);
-    if (TakeBack(*run, operation)) {
-      Drop(operation);
-      return false;
-    }
-  }
+  if (post) PostOperationMessage(*run);
   return true;
 }
 
@@ -190,6 +172,13 @@ WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody bo
                           WorkerRelease release, WorkerEndHook onEnd) {
   EndCurrentRun(channel);
   WorkerRun* run = new WorkerRun;
+  // Without its events a worker could neither wait for a pause nor for an
+  // operation (its operation would stay queued on its stack after it left).
+  if (!run->gate || !run->pausedOrEnded || !run->operationDone) {
+    delete run;
+    if (release) release(context);
+    return nullptr;
+  }
   run->window = mainWindow;
   run->body = body;
   run->context = context;
@@ -232,7 +221,7 @@ void ResumeCurrentRun(WorkerChannel& channel) {
   }
   // What was held is carried out after the resuming handler has returned,
   // like any other operation.
-  if (post) (void)PostOperationMessage(*run);
+  if (post) PostOperationMessage(*run);
 }
 
 void EndCurrentRun(WorkerChannel& channel) {
@@ -265,6 +254,27 @@ void EndCurrentRun(WorkerChannel& channel) {
   LetGo(run);
 }
 
+bool RunLostItsMessage(const WorkerChannel& channel) {
+  WorkerRun* run = channel.current;
+  if (!run) return false;
+  Lock lock(run->lock);
+  return run->postRefused && run->first && !run->ended && !run->paused;
+}
+
+void CarryOutQueuedOperations(WorkerChannel& channel) {
+  for (;;) {
+    WorkerRun* run = channel.current;
+    if (!run) return;
+    {
+      Lock lock(run->lock);
+      if (!run->first || run->ended || run->paused) return;
+      // This call carries the queue: no message is needed for it.
+      run->messagePosted = true;
+    }
+    RunQueuedOperations(channel);
+  }
+}
+
 void RunQueuedOperations(WorkerChannel& channel) {
   WorkerRun* run = channel.current;
   if (!run) return;
@@ -290,7 +300,7 @@ void RunQueuedOperations(WorkerChannel& channel) {
     if (waited) operation->performed = true;
     post = NeedsMessage(*run);
   }
-  if (post) (void)PostOperationMessage(*run);
+  if (post) PostOperationMessage(*run);
   // The worker may return and free `operation` from here on.
   if (waited)
     SetEvent(run->operationDone.Get());

@@ -66,7 +66,8 @@ struct WorkerChannel {
 // Makes a new run the channel's current one and returns the worker's
 // reference to it, to be handed to WorkerThreadProcedure as the thread's
 // parameter. A previous run is ended first. `onEnd`, when given, is told
-// when this run is ended.
+// when this run is ended. Null (the record released, no run current) when
+// the system refused the run's events.
 [[nodiscard]] WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
                                         WorkerRelease release, WorkerEndHook onEnd = nullptr);
 
@@ -88,3 +89,11 @@ void EndCurrentRun(WorkerChannel& channel);
 // Carries out the current run's first queued operation (on kWorkerOperationMessage;
 // each operation posts one).
 void RunQueuedOperations(WorkerChannel& channel);
+
+// True when the current run's operations wait with no message on its way:
+// the system refused the post (the window's queue full). The UI thread
+// looks now and then; nothing else would carry them out.
+[[nodiscard]] bool RunLostItsMessage(const WorkerChannel& channel);
+// Carries out every operation the current run has queued, in order, while
+// it is current and not paused.
+void CarryOutQueuedOperations(WorkerChannel& channel);

@@ -24,12 +24,13 @@ Text DeclaredCharset(RegexObject& regex, TextView bodyText) {
 
 // The body re-read from `charset` through the data stream; `bodyText` is
 // replaced only when the stream produced the text, since a failed read would
-// otherwise throw the whole page away.
-void DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) {
+// otherwise throw the whole page away. False when the bytes could not be
+// given room.
+bool DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) {
   ComObject stream;
-  if (!stream.Create("Adodb.Stream")) return;
+  if (!stream.Create("Adodb.Stream")) return true;
   Variant bytes;
-  bytes.SetBytes(body);
+  if (!bytes.SetBytes(body)) return false;
   WriteProperty(stream, "Type", static_cast<int>(kBinary));
   WriteProperty(stream, "Mode", kReadWrite);
   CallMethod(stream, "Open");
@@ -45,14 +46,17 @@ void DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) 
   CallMethod(stream, "Close");
   stream.Clear();
   bytes.Clear();
+  return true;
 }
 
 }  // namespace
 
-void DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder) {
+bool DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder) {
   PageDecoder ownDecoder;
   PageDecoder& used = decoder ? *decoder : ownDecoder;
   const Text charset = DeclaredCharset(used.charsetPattern, bodyText);
-  if (!charset.empty() && charset != "gbk" && charset != "gb2312") DecodeThroughStream(body, charset, bodyText);
+  bool held = true;
+  if (!charset.empty() && charset != "gbk" && charset != "gb2312") held = DecodeThroughStream(body, charset, bodyText);
   ProcessPendingMessages();
+  return held;
 }

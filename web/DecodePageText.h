@@ -10,5 +10,7 @@ struct PageDecoder {
   RegexObject charsetPattern;
 };
 
-// `decoder`, when given, is used and kept; without one, one is made for the call.
-void DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder = nullptr);
+// `decoder`, when given, is used and kept; without one, one is made for the
+// call. False when the page's bytes could not be given room for the
+// re-decoding: the text is then no page's.
+[[nodiscard]] bool DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder = nullptr);

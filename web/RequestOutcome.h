@@ -6,6 +6,9 @@
 
 // The system error a body past the request's bound reports (ERROR_FILE_TOO_LARGE).
 constexpr unsigned long kBodyTooLarge = 223;
+// The one a body, or its text, that could not be given room reports
+// (ERROR_NOT_ENOUGH_MEMORY).
+constexpr unsigned long kNoRoomForBody = 8;
 
 // The step of a request that failed; its number leads the message.
 enum class RequestFailure : int {

@@ -1,5 +1,7 @@
 #include "web/ResponseParts.h"
 
+#include "system/Room.h"
+
 Text StatusOfHeaders(const Text& rawHeaders) {
   const int lineEnd = FindText(rawHeaders, "\r\n", 10);
   return lineEnd == -1 ? Text() : rawHeaders.substr(9, size_t(lineEnd - 10));
@@ -38,15 +40,18 @@ bool RedirectsToPlainHttp(TextView statusText, TextView location) {
   return FindText(location.substr(start), "http:", 1, LetterCase::IgnoreAscii) == 1;
 }
 
-bool MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes) {
+BodyRoom MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes) {
   const size_t held = body.size();
-  if (mostBytes > 0 && (held > mostBytes || chunk > mostBytes - held)) return false;
+  if (mostBytes > 0 && (held > mostBytes || chunk > mostBytes - held)) return BodyRoom::PastBound;
+  if (chunk > body.max_size() - held) return BodyRoom::Refused;
   const size_t needed = held + chunk;
-  if (mostBytes > 0 && needed > body.capacity()) {
+  if (needed > body.capacity()) {
     // Grows as the vector would, by doubling, but stops at the bound.
-    const size_t doubled = body.capacity() > mostBytes / 2 ? mostBytes : body.capacity() * 2;
-    body.reserve(needed > doubled ? needed : doubled);
+    size_t doubled = body.capacity() > body.max_size() / 2 ? body.max_size() : body.capacity() * 2;
+    if (mostBytes > 0 && doubled > mostBytes) doubled = mostBytes;
+    // The body's size is the site's to choose: no room is an answer.
+    if (!ReserveRoom(body, needed > doubled ? needed : doubled)) return BodyRoom::Refused;
   }
   body.resize(needed);
-  return true;
+  return BodyRoom::Made;
 }

@@ -19,9 +19,15 @@
 // A redirect status (3xx) whose target is a plain http address.
 [[nodiscard]] bool RedirectsToPlainHttp(TextView statusText, TextView location);
 
-// Makes room in `body` for `chunk` more bytes after those it holds and
-// returns true, unless that would take it past `mostBytes` (0: no bound):
+enum class BodyRoom {
+  Made,
+  PastBound,  // the chunk would take the body past its bound
+  Refused,    // the system (or a test's limit, system/Room.h) gave no room for it
+};
+
+// Makes room in `body` for `chunk` more bytes after those it holds, unless
+// that would take it past `mostBytes` (0: no bound) or the room is refused:
 // then `body` is left as it was. The room is the body's size; the caller
 // shrinks it to what arrived. Its capacity never goes past the bound, so a
 // capped body never costs more than the cap.
-[[nodiscard]] bool MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes);
+[[nodiscard]] BodyRoom MakeRoomForChunk(ByteSet& body, size_t chunk, size_t mostBytes);

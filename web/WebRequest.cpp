@@ -5,6 +5,7 @@
 
 #include "text/CodePage936.h"
 #include "system/ProcessPendingMessages.h"
+#include "system/Room.h"
 #include "web/DecodePageText.h"
 #include "web/RequestHeaders.h"
 #include "web/ResponseParts.h"
@@ -108,6 +109,13 @@ class Pipeline {
     outcome.failure = step;
     outcome.systemError = error;
     stoppedAt = step;
+    Report();
+    return {};
+  }
+  // The body arrived but its text cannot be held.
+  Text FailForRoom() {
+    outcome.failure = RequestFailure::ReadFailed;
+    outcome.systemError = kNoRoomForBody;
     Report();
     return {};
   }
@@ -259,10 +267,11 @@ bool Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
     }
     if (int(available) < 1) return true;
     const size_t start = body.size();
-    if (!MakeRoomForChunk(body, available, options.mostBodyBytes)) {
+    const BodyRoom room = MakeRoomForChunk(body, available, options.mostBodyBytes);
+    if (room != BodyRoom::Made) {
       // Dropped, not handed on: a 32-bit process has no room for copies of a huge page.
       ByteSet().swap(body);
-      ReportReadFailure(kBodyTooLarge);
+      ReportReadFailure(room == BodyRoom::PastBound ? kBodyTooLarge : kNoRoomForBody);
       return false;
     }
     DWORD read = 0;
@@ -343,8 +352,13 @@ Text Pipeline::Run() {
   if (options.receivedCookies) *options.receivedCookies = receivedCookies;
   if (options.redirectLocation) *options.redirectLocation = redirectLocation;
 
-  Text bodyText(body.begin(), std::find(body.begin(), body.end(), 0));
-  DecodePageText(body, bodyText, options.pageDecoder);
+  // The text is a copy of the body as long as it: no room for it, or for
+  // the decoding's copies, is a failed read, nothing handed on.
+  Text bodyText;
+  const size_t textLength = size_t(std::find(body.begin(), body.end(), 0) - body.begin());
+  if (!ReserveRoom(bodyText, textLength)) return FailForRoom();
+  bodyText.assign(body.begin(), body.begin() + long(textLength));
+  if (!DecodePageText(body, bodyText, options.pageDecoder)) return FailForRoom();
   if (options.responseBody) *options.responseBody = std::move(body);
   return bodyText;
 }

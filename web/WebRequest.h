@@ -44,7 +44,8 @@ struct WebRequestOptions {
   // run); null: the decoding step makes its own for the call.
   PageDecoder* pageDecoder = nullptr;
   // A body longer than this is a failed read ("713 ...", kBodyTooLarge) whose
-  // bytes are dropped: the reading stops there. 0: no bound.
+  // bytes are dropped: the reading stops there. 0: no bound. A body or text
+  // that cannot be given room fails the same way, with kNoRoomForBody.
   size_t mostBodyBytes = 0;
   // Lets another thread end the call (null: nobody can).
   RequestCancel* cancel = nullptr;

@@ -170,21 +170,29 @@ void QueueRowsBehindAReport(SearchRunRecord&) {
 }  // namespace
 
 int RunChildScenario(const char* name) {
-  if (std::strcmp(name, "list-until-ended") == 0) return RunProgram(ListUntilEnded);
-  if (std::strcmp(name, "fatal-on-worker") == 0) return RunProgram(RaiseOnTheWorker);
+  if (std::strcmp(name, "list-until-ended") == 0) RunProgram(ListUntilEnded);
+  if (std::strcmp(name, "fatal-on-worker") == 0) RunProgram(RaiseOnTheWorker);
   if (std::strcmp(name, "fatal-empty-on-ui") == 0) {
     SetTimer(nullptr, 0, 200, RaiseOnTheUiThread);
-    return RunProgram(ListUntilEnded);
+    RunProgram(ListUntilEnded);
   }
   if (std::strcmp(name, "tab-during-download") == 0) {
     SetTimer(nullptr, 0, 100, DownloadWhilePressingTab);
-    return RunProgram(ListUntilEnded);
+    RunProgram(ListUntilEnded);
   }
-  if (std::strcmp(name, "rows-behind-a-report") == 0) return RunProgram(QueueRowsBehindAReport);
+  if (std::strcmp(name, "rows-behind-a-report") == 0) RunProgram(QueueRowsBehindAReport);
+  // The program searching the site at the host that follows, its fatal report
+  // raised on the UI thread 4 s after the start, while the worker waits for a
+  // page.
+  if (std::strncmp(name, "fatal-during-search=", 20) == 0) {
+    app.search.siteHost = name + 20;
+    SetTimer(nullptr, 0, 4000, RaiseOnTheUiThread);
+    RunProgram(SearchRun);
+  }
   // The program itself, searching the site at the host that follows.
   if (std::strncmp(name, "search-run=", 11) == 0) {
     app.search.siteHost = name + 11;
-    return RunProgram(SearchRun);
+    RunProgram(SearchRun);
   }
   // "read-list=<list window in hex>,<output file>"
   if (std::strncmp(name, "read-list=", 10) == 0) {

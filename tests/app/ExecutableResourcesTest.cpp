@@ -347,6 +347,26 @@ TEST_F(ExecutableResources, EveryIconSizeIsTheSeedOnAClearGroundWithAMatchingMas
   }
 }
 
+TEST_F(ExecutableResources, TheProgramIsLargeAddressAware) {
+  // The file header as the loader reads it: a 32-bit program without the flag
+  // gets 2 GB of address space, with it 4 GB on a 64-bit system.
+  KernelHandle file(CreateFileW(ExecutablePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
+  IMAGE_DOS_HEADER dos = {};
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(file.Get(), &dos, sizeof dos, &read, nullptr) && read == sizeof dos);
+  ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+  ASSERT_NE(SetFilePointer(file.Get(), dos.e_lfanew, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+  DWORD signature = 0;
+  IMAGE_FILE_HEADER header = {};
+  ASSERT_TRUE(ReadFile(file.Get(), &signature, sizeof signature, &read, nullptr) && read == sizeof signature);
+  ASSERT_EQ(signature, DWORD(IMAGE_NT_SIGNATURE));
+  ASSERT_TRUE(ReadFile(file.Get(), &header, sizeof header, &read, nullptr) && read == sizeof header);
+  EXPECT_EQ(header.Machine, sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
+  EXPECT_TRUE(header.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE) << std::hex << header.Characteristics;
+}
+
 TEST_F(ExecutableResources, TheShellTakesTheIconAtIndexZero) {
   const std::wstring path = ExecutablePath();
   HICON large = nullptr, small = nullptr;

@@ -72,9 +72,11 @@ TEST(PageFailure, ARefusedCertificateARedirectThatWentNowhereAndClientErrorsAreN
     EXPECT_FALSE(WorthAskingAgain(Failed(failure))) << int(failure);
 }
 
-TEST(PageFailure, APageLongerThanTheRunTakesFailsAndIsNotAskedForAgain) {
-  EXPECT_TRUE(PageFailed(Failed(kReadFailed, kBodyTooLong), false));
-  EXPECT_FALSE(WorthAskingAgain(Failed(kReadFailed, kBodyTooLong)));
+TEST(PageFailure, APageLongerThanTheRunTakesOrTheProgramCanHoldFailsAndIsNotAskedForAgain) {
+  for (unsigned long error : {kBodyTooLong, kNoRoomForBody}) {
+    EXPECT_TRUE(PageFailed(Failed(kReadFailed, error), false)) << error;
+    EXPECT_FALSE(WorthAskingAgain(Failed(kReadFailed, error))) << error;
+  }
 }
 
 TEST(PageFailure, TheReasonNamesThePageAndTheStatus) {

@@ -183,6 +183,23 @@ ProcessMemory CurrentMemory() {
 }
 
 
+AddressSpace CurrentAddressSpace() {
+  AddressSpace space;
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  auto* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
+  MEMORY_BASIC_INFORMATION region;
+  while (at < system.lpMaximumApplicationAddress && VirtualQuery(at, &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_FREE) {
+      if (region.RegionSize > space.largestFree) space.largestFree = region.RegionSize;
+    } else {
+      space.taken += region.RegionSize;
+    }
+    at = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+  }
+  return space;
+}
+
 std::string HandleTypes() {
   DWORD handles = 0, sockets = 0;
   std::map<std::string, int> types;

@@ -29,3 +29,12 @@ struct ProcessMemory {
 };
 
 [[nodiscard]] ProcessMemory CurrentMemory();
+
+// The process's address space as its own walk of it finds it (VirtualQuery):
+// the bytes reserved or committed, and the largest free range, where the
+// next large block must fit.
+struct AddressSpace {
+  size_t taken = 0;
+  size_t largestFree = 0;
+};
+[[nodiscard]] AddressSpace CurrentAddressSpace();

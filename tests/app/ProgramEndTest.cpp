@@ -1,8 +1,12 @@
 // The program's end, seen from outside: its exit codes and the fatal report.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/Controls.h"
@@ -89,6 +93,81 @@ TEST_F(ProgramEnd, AReportOnTheWorkerIsShownByTheUiThreadWhichRunsNoHandlerMeanw
 
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(WaitForExitCode(process), 4294967295u);
+}
+
+// A site that takes connections and never answers: a search's worker waits
+// inside WinHttp for its first page (up to the run's 30 s).
+class SilentSite {
+ public:
+  SilentSite() {
+    WSADATA data;
+    started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener, 4) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      return;
+    port = ntohs(address.sin_port);
+  }
+  ~SilentSite() {
+    for (SOCKET each : taken) closesocket(each);
+    if (listener != INVALID_SOCKET) closesocket(listener);
+    if (started) WSACleanup();
+  }
+  // "<scenario>=127.0.0.1:<port>"
+  std::string Scenario(const char* scenario) const {
+    return std::string(scenario) + "=127.0.0.1:" + std::to_string(port);
+  }
+  // True once a client has connected within `milliseconds`; its connection
+  // is kept open and never answered.
+  bool TakeConnection(int milliseconds) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(listener, &readable);
+    timeval wait = {milliseconds / 1000, (milliseconds % 1000) * 1000};
+    if (select(0, &readable, nullptr, nullptr, &wait) != 1) return false;
+    const SOCKET client = accept(listener, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return false;
+    taken.push_back(client);
+    return true;
+  }
+  unsigned short port = 0;
+
+ private:
+  bool started = false;
+  SOCKET listener = INVALID_SOCKET;
+  std::vector<SOCKET> taken;
+};
+
+class ProgramEndDuringAFetch : public ProgramEnd {
+ protected:
+  // Runs `scenario` against the silent site and starts a search: its worker
+  // then waits inside the request for page 1.
+  void StartSearchThatStalls(const char* scenario) {
+    ASSERT_NE(site.port, 0);
+    Open(StartChildScenario(site.Scenario(scenario).c_str()));
+    Click(ControlId::搜索_按钮);
+    ASSERT_TRUE(site.TakeConnection(15000)) << "the search asked for no page";
+  }
+  SilentSite site;
+};
+
+TEST_F(ProgramEndDuringAFetch, AQuitPostedFromOutsideEndsTheRunFirstAndExitsWithCodeZero) {
+  ASSERT_NO_FATAL_FAILURE(StartSearchThatStalls("search-run"));
+  PumpMessagesFor(500);  // the worker waits inside the request
+  ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0));
+  EXPECT_EQ(WaitForExitCode(process, 10000), 0u);
+}
+
+TEST_F(ProgramEndDuringAFetch, AReportRaisedWhileThePageStallsEndsWithCodeMinusOne) {
+  ASSERT_NO_FATAL_FAILURE(StartSearchThatStalls("fatal-during-search"));
+  HWND box = WaitForReport();
+  ASSERT_NE(box, nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(WaitForExitCode(process, 10000), 4294967295u);
 }
 
 TEST_F(ProgramEnd, AReportWithCodeZeroAndNoMessageShowsOnlyItsFirstLine) {

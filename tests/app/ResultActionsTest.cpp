@@ -4,6 +4,8 @@
 #include "tests/app/MagnetHandlerRegistration.h"
 #include "tests/app/ResultActionsSupport.h"
 
+#include "system/Room.h"
+
 namespace {
 
 TEST_F(ResultActions, SelectAllGivesEveryRowTheBoxStateAndDoesNothingOnAnEmptyList) {
@@ -45,6 +47,45 @@ TEST_F(ResultActions, CopyWithManyRowsPutsEveryAddressFromTheLastRowUpAndAnEmpty
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), expected);
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_UNICODETEXT), 2),
             Utf16Bytes(std::wstring(expected.begin(), expected.end())));
+}
+
+TEST_F(ResultActions, ACopyOrHandOffThatCannotBeGivenRoomSaysSoAndChangesNothing) {
+  ThunderAgentRegistration thunder;
+  AddRows(50);  // 1,190 bytes of addresses and line ends
+  List().SetEveryRowCheck(1);
+  SetChecked(app.window.循环执行, true);
+  PutMarkerOnClipboard();
+  const DWORD clipboardBefore = GetClipboardSequenceNumber();
+  const std::wstring copyRefused = L"内存不足, 无法复制下载地址!";
+  const std::wstring handOffRefused = L"内存不足, 无法下载种子!";
+  std::vector<Notice> notices;
+  {
+    NoticeCloser closer;
+    // Room for neither text, then for the code page 936 text but not its
+    // UTF-16 copy: the clipboard must not be emptied for a copy that fails.
+    for (size_t limit : {size_t(1000), size_t(2000)}) {
+      LimitRoomForTests(limit);
+      Choose(ControlId::复制下载地址);
+    }
+    LimitRoomForTests(1000);
+    Choose(ControlId::下载种子);
+    LimitRoomForTests(0);
+    notices = closer.notices;
+  }
+  ASSERT_EQ(notices.size(), 3u);
+  EXPECT_EQ(notices[0].text, copyRefused);  // 内存不足, 无法复制下载地址!
+  EXPECT_EQ(notices[1].text, copyRefused);
+  EXPECT_EQ(notices[2].text, handOffRefused);  // 内存不足, 无法下载种子!
+  EXPECT_EQ(GetClipboardSequenceNumber(), clipboardBefore);
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), "marker");
+  EXPECT_TRUE(ReceivedThunderCalls().empty());
+
+  // Given the room, the same copy is whole.
+  Choose(ControlId::复制下载地址);
+  Text expected;
+  for (int row = 49; row >= 0; --row) expected += AddressOf(row) + "\r\n";
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), expected);
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_UNICODETEXT), 2), Utf16Bytes(Wide(expected)));
 }
 
 TEST_F(ResultActions, CopyWithoutSelectionLeavesTheClipboardAlone) {

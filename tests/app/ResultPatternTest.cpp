@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "system/Room.h"
 #include "text/CodePage936.h"
 #include "web/DecodePageText.h"
 
@@ -51,6 +52,21 @@ TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], (TextList{"<a href=\"/hash/1.html\"><b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB"}));
   EXPECT_EQ(entries[1], (TextList{"<a href=\"/hash/1.html\">中 ", "", "magnet:?xt=urn:btih:CD"}));
+}
+
+TEST(ResultPattern, APageWhoseCopiesCannotBeGivenRoomSaysSoAndMatchesNothing) {
+  Text page(100000, 'x');
+  for (int entry = 0; entry < 20; ++entry) page += Entry("中 ", "1 GB", "magnet:?" + DecimalText(entry));
+  RegexObject regex;
+  bool noRoom = false;
+  LimitRoomForTests(page.size());  // the UTF-16 copy takes twice the page
+  const bool matched = MatchResultEntries(regex, page, &noRoom);
+  LimitRoomForTests(0);
+  EXPECT_FALSE(matched);
+  EXPECT_TRUE(noRoom);
+  ASSERT_TRUE(MatchResultEntries(regex, page, &noRoom));
+  EXPECT_FALSE(noRoom);
+  EXPECT_EQ(regex.MatchCount(), 20);
 }
 
 TEST(ResultPattern, EveryEntryOfALongPageIsReadInOrder) {
@@ -109,7 +125,7 @@ TEST(ResultPattern, APageWithoutEntriesMatchesNothing) {
 Text PageTextOf(const Text& bodyBytes) {
   const ByteSet body(bodyBytes.begin(), bodyBytes.end());
   Text text(bodyBytes.c_str());
-  DecodePageText(body, text);
+  EXPECT_TRUE(DecodePageText(body, text));
   return text;
 }
 

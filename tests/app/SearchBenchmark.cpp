@@ -333,7 +333,7 @@ double TimedDecoding(const std::vector<Text>& pageTexts) {
   const double start = Now();
   for (const Text& page : pageTexts) {
     Text text = page;
-    DecodePageText(ByteSet(page.begin(), page.end()), text);
+    (void)DecodePageText(ByteSet(page.begin(), page.end()), text);
   }
   return Now() - start;
 }

@@ -12,6 +12,7 @@
 
 #include "app/SearchState.h"
 #include "system/Holders.h"
+#include "system/Room.h"
 #include "tests/app/FaultSiteSearch.h"
 #include "tests/app/ProcessCounters.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -56,6 +57,39 @@ TEST_F(SearchRunBounds, AHundredMegabytePageEndsTheRunWithTheRowsKeptAndLittleMe
   EXPECT_LT(peak.privateBytes, kMostProcessBytes);
   std::printf("100 MB page: peak working set %.1f MB, private %.1f MB\n", peak.workingSet / 1048576.0,
               peak.privateBytes / 1048576.0);
+}
+
+TEST_F(SearchRunBounds, AThirtyMegabytePageUnderTheCapIsListedWholeAndTheRunGoesOn) {
+  // Its body, text, UTF-16 copy, lines and spans: about 160 MB at once in a
+  // 32-bit process, each block contiguous.
+  ProcessMemory peak;
+  ASSERT_TRUE(SearchUntilEndMeasuring("huge30", 120000, peak)) << "the run did not end";
+  ExpectPagesListed("huge30", 3);
+  ExpectIdle();
+  ExpectReason("");
+  const AddressSpace space = CurrentAddressSpace();
+  std::printf("30 MB page: peak working set %.1f MB, private %.1f MB; address space after %.1f MB, largest free "
+              "range %.1f MB\n",
+              peak.workingSet / 1048576.0, peak.privateBytes / 1048576.0, space.taken / 1048576.0,
+              space.largestFree / 1048576.0);
+}
+
+TEST_F(SearchRunBounds, APageThatCannotBeGivenRoomEndsTheRunWithTheReasonAndTheRowsKept) {
+  // Page 2 of "huge" is 10,489,569 bytes, 9,881,504 characters: with room
+  // for 4 MiB its body is refused; with 18.5 MiB the body (16 MiB of
+  // capacity as it grows by doubling) and its text fit, but not its UTF-16
+  // copy (19,763,010 bytes).
+  for (size_t limit : {size_t(4) << 20, (size_t(37) << 20) / 2}) {
+    LimitRoomForTests(limit);
+    const bool ended = SearchUntilEnd("huge");
+    LimitRoomForTests(0);
+    ASSERT_TRUE(ended) << "the run did not end";
+    ExpectPagesListed("huge", 1);
+    ExpectIdle();
+    ExpectReason("第2页: 内存不足, 无法容纳此页!");
+    EXPECT_EQ(RequestsOfPage("huge", 3), 0u) << limit;
+  }
+  EXPECT_EQ(RequestsOfPage("huge", 2), 2u);  // once a run: no room now is no room a second later
 }
 
 TEST_F(SearchRunBounds, ATricklingPageEndsTheRunAtTheTimeoutWithItsWholeEntriesListed) {

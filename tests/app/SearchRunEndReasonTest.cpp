@@ -146,6 +146,27 @@ TEST_F(FaultSiteSearch, AStopDuringARetryWaitEndsTheRunAtOnceWithoutAnotherReque
   ExpectReason("");
 }
 
+TEST_F(FaultSiteSearch, APauseWhileAPageOfFiveThousandEntriesIsReadHoldsItsRowsAndTheRunEndsByItselfAfterResume) {
+  // Paused once page 1 is listed, while the worker fetches and reads page 2:
+  // it goes on handing that page's rows on (every 50 ms of the reading, and
+  // once at its end) up to its next page's gate. Every one of those
+  // operations is carried out after 继续, and its end too.
+  StartSearch("many");
+  const KernelHandle worker = CurrentWorker();
+  ListView& list = app.window.超级列表框1;
+  ASSERT_TRUE(PumpUntil([&] { return list.RowCount() >= 5; }, 30000)) << "page 1 was not listed";
+  SendClick(app.window.停止_按钮.handle);
+  const int rowsAtPause = list.RowCount();
+  EXPECT_LT(rowsAtPause, 5005) << "the pause came after page 2 was read";
+  PumpMessagesFor(3000);  // page 2 is read meanwhile
+  EXPECT_EQ(list.RowCount(), rowsAtPause);  // nothing listed while paused
+  SendClick(app.window.停止_按钮.handle);
+  ASSERT_TRUE(PumpUntilSignalled(worker.Get(), 30000)) << "the run did not end by itself";
+  ExpectPagesListed("many", 3);
+  ExpectIdle();
+  ExpectReason("");
+}
+
 TEST_F(FaultSiteSearch, ARunThatEndsAtAnEmptyPageShowsNoReason) {
   ASSERT_TRUE(SearchUntilEnd("plain"));
   ExpectPagesListed("plain", 3);

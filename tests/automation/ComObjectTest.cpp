@@ -336,7 +336,7 @@ TEST(VariantHolder, ConvertsToTextTheWayAutomationDoes) {
 
 TEST(VariantHolder, HoldsBytesAsAnArrayFromOne) {
   Variant value;
-  value.SetBytes(ByteSet{0xD6, 0xD0, 0x00, 0x41});  // 中, a zero byte, A
+  ASSERT_TRUE(value.SetBytes(ByteSet{0xD6, 0xD0, 0x00, 0x41}));  // 中, a zero byte, A
   ASSERT_EQ(value.Raw().vt, VT_ARRAY | VT_UI1);
   SAFEARRAY* array = value.Raw().parray;
   EXPECT_EQ(SafeArrayGetDim(array), 1u);
@@ -349,7 +349,7 @@ TEST(VariantHolder, HoldsBytesAsAnArrayFromOne) {
   EXPECT_EQ(bytes[0], 0xD6);
   EXPECT_EQ(bytes[2], 0x00);
   EXPECT_EQ(bytes[3], 0x41);
-  value.SetBytes(ByteSet{});
+  EXPECT_TRUE(value.SetBytes(ByteSet{}));
   EXPECT_EQ(value.Raw().vt, VT_ARRAY | VT_UI1);
 }
 

@@ -47,7 +47,7 @@ void CheckBodyAssembly(const Text& chunkSizes, const Text& body, size_t cap) {
   for (unsigned char chunk : chunkSizes) {
     if (position == body.size()) break;
     const size_t held = gathered.size();
-    if (!MakeRoomForChunk(gathered, chunk, cap)) {
+    if (MakeRoomForChunk(gathered, chunk, cap) != BodyRoom::Made) {
       FUZZ_CHECK(cap > 0 && held + chunk > cap);
       FUZZ_CHECK(gathered.size() == held);
       break;

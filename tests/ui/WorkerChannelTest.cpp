@@ -170,6 +170,31 @@ TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterRes
   EXPECT_TRUE(seen.leftAtGate);
 }
 
+TEST_F(WorkerChannel, OperationsWhosePostIsRefusedWaitForTheUiThreadsLookAndRunInOrder) {
+  // A window that is gone refuses every post, as a full message queue does.
+  HWND gone = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(DestroyWindow(gone));
+  KernelHandle event(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+  queueNow = event.Get();
+  carriedOut.clear();
+  WorkerRun* run = BeginWorkerRun(mainWindow.channel, gone, QueueWhilePausedThenWait, nullptr, nullptr);
+  ASSERT_NE(run, nullptr);
+  thread = CreateThread(nullptr, 0, WorkerThreadProcedure, run, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  // The worker is not told its run ended: it waits for its last operation.
+  ASSERT_TRUE(PumpUntil([&] { return RunLostItsMessage(mainWindow.channel) && carriedOut.empty(); }, 5000));
+  PumpMessagesFor(200);
+  EXPECT_FALSE(Finished());
+  EXPECT_TRUE(carriedOut.empty());
+  ASSERT_TRUE(PumpUntil([&] {
+    CarryOutQueuedOperations(mainWindow.channel);
+    return Finished();
+  }, 5000));
+  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(seen.leftAtGate);
+  EXPECT_FALSE(RunLostItsMessage(mainWindow.channel));
+}
+
 TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
   ListView& list = mainWindow.超级列表框1;
   SetWindowTextW(mainWindow.编辑框1.handle, L"abc");

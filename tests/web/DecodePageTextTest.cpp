@@ -18,7 +18,7 @@ constexpr char kGbkChinese[] = "\xD6\xD0\xCE\xC4";
 Text Decoded(const Text& bytes) {
   const ByteSet body(bytes.begin(), bytes.end());
   Text bodyText = bytes;
-  DecodePageText(body, bodyText);
+  EXPECT_TRUE(DecodePageText(body, bodyText));
   return bodyText;
 }
 

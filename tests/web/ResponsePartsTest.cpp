@@ -4,6 +4,8 @@
 
 #include "web/ResponseParts.h"
 
+#include "system/Room.h"
+
 namespace {
 
 TEST(ResponseStatus, IsTheStatusLineFromItsTenthByteOrEmptyWithoutALineEnd) {
@@ -37,11 +39,11 @@ TEST(ResponseRedirect, LeavesTlsOnlyForA3xxToPlainHttp) {
 
 TEST(BodyRoom, GrowsByTheChunkUpToTheCapAndRefusesPastIt) {
   ByteSet body;
-  ASSERT_TRUE(MakeRoomForChunk(body, 6, 10));
+  ASSERT_EQ(MakeRoomForChunk(body, 6, 10), BodyRoom::Made);
   EXPECT_EQ(body.size(), 6u);
-  ASSERT_TRUE(MakeRoomForChunk(body, 4, 10));
+  ASSERT_EQ(MakeRoomForChunk(body, 4, 10), BodyRoom::Made);
   EXPECT_EQ(body.size(), 10u);
-  EXPECT_FALSE(MakeRoomForChunk(body, 1, 10));
+  EXPECT_EQ(MakeRoomForChunk(body, 1, 10), BodyRoom::PastBound);
   EXPECT_EQ(body.size(), 10u);  // left as it was
   EXPECT_LE(body.capacity(), 10u);
 }
@@ -50,7 +52,7 @@ TEST(BodyRoom, ACapNeverCostsMoreThanItself) {
   // Grown one small chunk at a time, as WinHttp hands a long body on.
   for (size_t cap : {size_t(1000), size_t(4096), size_t(32 * 1024 * 1024)}) {
     ByteSet body;
-    while (MakeRoomForChunk(body, 777, cap)) {
+    while (MakeRoomForChunk(body, 777, cap) == BodyRoom::Made) {
     }
     EXPECT_LE(body.capacity(), cap) << cap;
     EXPECT_GT(body.size() + 777, cap) << cap;
@@ -59,10 +61,23 @@ TEST(BodyRoom, ACapNeverCostsMoreThanItself) {
 
 TEST(BodyRoom, AChunkLargerThanTheCapIsRefusedWithoutRoomMade) {
   ByteSet body;
-  EXPECT_FALSE(MakeRoomForChunk(body, size_t(-1), 100));
+  EXPECT_EQ(MakeRoomForChunk(body, size_t(-1), 100), BodyRoom::PastBound);
   EXPECT_EQ(body.capacity(), 0u);
-  EXPECT_TRUE(MakeRoomForChunk(body, 5000, 0));  // no cap
+  EXPECT_EQ(MakeRoomForChunk(body, 5000, 0), BodyRoom::Made);  // no cap
   EXPECT_EQ(body.size(), 5000u);
+}
+
+TEST(BodyRoom, RefusedRoomIsAnAnswerThatLeavesTheBodyAsItWas) {
+  ByteSet body;
+  ASSERT_EQ(MakeRoomForChunk(body, 3000, 0), BodyRoom::Made);
+  const size_t capacity = body.capacity();
+  LimitRoomForTests(5000);
+  EXPECT_EQ(MakeRoomForChunk(body, 3000, 0), BodyRoom::Refused);  // doubling asks for 6000
+  EXPECT_EQ(MakeRoomForChunk(body, size_t(-1) - 1000, 0), BodyRoom::Refused);
+  LimitRoomForTests(0);
+  EXPECT_EQ(body.size(), 3000u);
+  EXPECT_EQ(body.capacity(), capacity);
+  EXPECT_EQ(MakeRoomForChunk(body, 3000, 0), BodyRoom::Made);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ import test_server  # noqa: E402
 ORDINARY_COUNT = 5
 MANY_COUNT = 5000
 HUGE_BYTES = 10 * 1024 * 1024
+HUGE30_BYTES = 30 * 1024 * 1024  # under the search run's cap of 32 MB
 HUGE100_BYTES = 100 * 1024 * 1024  # streamed, never held whole
 TRICKLE_GAP = 1.0  # seconds between two bytes of a trickling body
 LONG_NAME_BYTES = (4097, 6000, 16384, 70000)
@@ -106,9 +107,10 @@ def page_bytes(fault, page):
     if page == 2 and fault == "badutf8":
         # The first byte of 中 in UTF-8 (E4 B8 AD) ends the page.
         return encoded(markup, "utf-8") + b"\xe4"
-    if page == 2 and fault == "huge":
+    if page == 2 and fault in ("huge", "huge30"):
         filler_line = "<p class=\"filler\">填充内容 0123456789 abcdefghijklmnopqrstuvwxyz</p>\n"
-        filler = filler_line * (HUGE_BYTES // len(encoded(filler_line)) + 1)
+        size = HUGE_BYTES if fault == "huge" else HUGE30_BYTES
+        filler = filler_line * (size // len(encoded(filler_line)) + 1)
         markup = markup.replace('<ul class="result-list">', filler + '<ul class="result-list">', 1)
     return encoded(markup)
 
