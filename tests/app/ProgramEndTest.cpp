@@ -32,8 +32,8 @@ class ProgramEnd : public ::testing::Test {
   void Click(ControlId id) const {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(int(id), BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
   }
-  bool WaitForCaption(ControlId id, const wchar_t* caption) const {
-    return PumpUntil([&] { return WindowTextOf(Control(id)) == caption; });
+  bool WaitForCaption(ControlId id, const wchar_t* caption, int milliseconds = 5000) const {
+    return PumpUntil([&] { return WindowTextOf(Control(id)) == caption; }, milliseconds);
   }
   int Rows() const { return int(SendMessageW(Control(ControlId::超级列表框1), LVM_GETITEMCOUNT, 0, 0)); }
   HWND WaitForReport() const {
@@ -47,8 +47,10 @@ TEST_F(ProgramEnd, SeedsearchShowsItsTitleRunsASearchAndClosesWithExitCodeZero) 
   Open(StartProgram(SEEDSEARCH_EXE));
   EXPECT_EQ(WindowTextOf(window), L"SeedSearch \u79CD\u5B50\u641C\u7D22");  // 种子搜索
   Click(ControlId::搜索_按钮);
-  // Until the search run exists, a search ends at once and leaves the controls Idle.
-  EXPECT_TRUE(WaitForCaption(ControlId::搜索_按钮, L"\u5F00\u59CB"));  // 开始
+  // The built-in site cannot be reached from here; the search ends with its
+  // first page, which may be asked for twice more, 1 s and 4 s later, where
+  // the failure looks passing (seen once in a suite run).
+  EXPECT_TRUE(WaitForCaption(ControlId::搜索_按钮, L"\u5F00\u59CB", 15000));  // 开始
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForExitCode(process), 0u);
 }
