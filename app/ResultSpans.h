@@ -15,6 +15,7 @@
 // in constant steps.
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the engine's dot does not match besides the line feed.
 enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, U+2029
@@ -24,3 +25,20 @@ enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, 
 // line feeds. The engine run over it finds the same matches with the same
 // groups as over the whole page.
 [[nodiscard]] std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops);
+
+// Where a part of the page lies.
+struct PageSpan {
+  size_t start = 0;
+  size_t length = 0;
+};
+
+// One match of the result pattern: its span and its fourteen groups, as the
+// engine gives them.
+struct ResultEntry {
+  PageSpan match;
+  PageSpan groups[14];
+};
+
+// Every match of the result pattern in `page`, in page order: what the engine
+// finds, without the engine.
+[[nodiscard]] std::vector<ResultEntry> ResultEntries(std::wstring_view page, DotStops dotStops);
