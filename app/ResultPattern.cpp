@@ -14,21 +14,68 @@ namespace {
 
 // File name, size, download address.
 constexpr int kEntryGroups[] = {1, 2, 14};
+constexpr int kEntryGroupCount = sizeof kEntryGroups / sizeof kEntryGroups[0];
+
+// Where the engine's dot stops, asked even when the finder matches alone, so
+// that it matches as the engine there would. Without the engine the finder
+// matches as the system's own engine does, whose dot takes a carriage return.
+DotStops DotStopsOf(PageEntries& entries) {
+  const bool takesReturn = entries.regex.DotMatchesCarriageReturn();
+  return takesReturn || !entries.regex.HasEngine() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
+}
+
+bool MatchWithEngine(PageEntries& entries) {
+  if (entries.matcher == ResultMatcher::BuiltIn) return false;
+  std::wstring spans;
+  for (const ResultEntry& entry : entries.found) {
+    if (!spans.empty()) spans += L'\n';
+    spans.append(entries.page, entry.match.start, entry.match.length);
+  }
+  return entries.regex.Match(ResultPattern, spans, /*caseSensitive=*/false, /*multiLine=*/false, /*global=*/true,
+                             /*quoteToken=*/true);
+}
+
+// The engine's reading, counting the entries it handed on.
+struct EngineReading {
+  RegexObject::GroupsTaker take;
+  void* context;
+  size_t handedOn;
+};
+
+bool TakeFromEngine(void* context, const Text* texts) {
+  EngineReading& reading = *static_cast<EngineReading*>(context);
+  ++reading.handedOn;
+  return reading.take(reading.context, texts);
+}
+
+Text GroupText(const std::wstring& page, PageSpan group) {
+  return Utf16ToText(page.data() + group.start, int(group.length));
+}
 
 }  // namespace
 
-bool MatchResultEntries(RegexObject& regex, TextView pageText) {
-  const DotStops dotStops = regex.DotMatchesCarriageReturn() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
+int MatchResultEntries(PageEntries& entries, TextView pageText) {
+  entries.page = TextToUtf16(pageText);
+  const DotStops dotStops = DotStopsOf(entries);
   // Over the whole page the engine backtracks through every split of each
   // failing start, steeply on long lines; over the entries alone it finds the
   // same matches with no failing start.
-  const std::wstring entries = ResultEntrySpans(TextToUtf16(pageText), dotStops);
-  return regex.Match(ResultPattern, entries, /*caseSensitive=*/false, /*multiLine=*/false, /*global=*/true,
-                     /*quoteToken=*/true);
+  entries.found = ResultEntries(entries.page, dotStops);
+  entries.engineMatched = MatchWithEngine(entries);
+  return entries.engineMatched ? entries.regex.MatchCount() : int(entries.found.size());
 }
 
-bool ReadResultEntries(const RegexObject& regex, RegexObject::GroupsTaker take, void* context) {
-  return regex.ReadGroupsOfEveryMatch(kEntryGroups, 3, take, context);
+void ReadResultEntries(PageEntries& entries, RegexObject::GroupsTaker take, void* context) {
+  EngineReading reading{take, context, 0};
+  if (entries.engineMatched &&
+      entries.regex.ReadGroupsOfEveryMatch(kEntryGroups, kEntryGroupCount, TakeFromEngine, &reading))
+    return;
+  Text texts[kEntryGroupCount];
+  for (size_t entry = reading.handedOn; entry < entries.found.size(); ++entry) {
+    for (int group = 0; group < kEntryGroupCount; ++group)
+      texts[group] = GroupText(entries.page, entries.found[entry].groups[kEntryGroups[group] - 1]);
+    if (!take(context, texts)) return;
+  }
 }
 
 Text ResultSizeText(TextView sizeGroup) {

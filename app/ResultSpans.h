@@ -17,6 +17,11 @@
 #include <string_view>
 #include <vector>
 
+// Who matches a page: the engine wherever it works, else the finder below,
+// which gives the engine's matches and groups. BuiltIn leaves the engine out,
+// to set the two side by side.
+enum class ResultMatcher { EngineFirst, BuiltIn };
+
 // What the engine's dot does not match besides the line feed.
 enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, U+2029
 

@@ -27,6 +27,8 @@ class RegexObject {
   // engine takes it, Wine's stops there as at every line end. Asked of the
   // engine once (a Match of its own, so asked before the Match it serves).
   [[nodiscard]] bool DotMatchesCarriageReturn();
+  // Whether "VBScript.RegExp" was created: false where the system lacks it.
+  [[nodiscard]] bool HasEngine() const { return !engine.IsEmpty(); }
   [[nodiscard]] Text PatternText() const;
   [[nodiscard]] Text ReplaceMatches(TextView replacement) const;
   [[nodiscard]] int MatchCount() const;
