@@ -16,14 +16,6 @@ namespace {
 constexpr int kEntryGroups[] = {1, 2, 14};
 constexpr int kEntryGroupCount = sizeof kEntryGroups / sizeof kEntryGroups[0];
 
-// Where the engine's dot stops, asked even when the finder matches alone, so
-// that it matches as the engine there would. Without the engine the finder
-// matches as the system's own engine does, whose dot takes a carriage return.
-DotStops DotStopsOf(PageEntries& entries) {
-  const bool takesReturn = entries.regex.DotMatchesCarriageReturn();
-  return takesReturn || !entries.regex.HasEngine() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
-}
-
 bool MatchWithEngine(PageEntries& entries) {
   if (entries.matcher == ResultMatcher::BuiltIn) return false;
   std::wstring spans;
@@ -56,7 +48,8 @@ Text GroupText(const std::wstring& page, PageSpan group) {
 
 int MatchResultEntries(PageEntries& entries, TextView pageText) {
   entries.page = TextToUtf16(pageText);
-  const DotStops dotStops = DotStopsOf(entries);
+  // Asked even when the finder matches alone, so that it matches as the engine there would.
+  const DotStops dotStops = entries.regex.EngineDotStops();
   // Over the whole page the engine backtracks through every split of each
   // failing start, steeply on long lines; over the entries alone it finds the
   // same matches with no failing start.

@@ -17,13 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "text/DotStops.h"
+
 // Who matches a page: the engine wherever it works, else the finder below,
 // which gives the engine's matches and groups. BuiltIn leaves the engine out,
 // to set the two side by side.
 enum class ResultMatcher { EngineFirst, BuiltIn };
 
-// What the engine's dot does not match besides the line feed.
-enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, U+2029
 
 // The match spans of the result pattern (letters of the literals in any case)
 // in `page`, in page order, each the exact text the engine matches, joined by

@@ -72,6 +72,11 @@ bool RegexObject::DotMatchesCarriageReturn() {
   return dotMatchesReturn == Answer::Yes;
 }
 
+DotStops RegexObject::EngineDotStops() {
+  const bool takesReturn = DotMatchesCarriageReturn();
+  return takesReturn || !HasEngine() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
+}
+
 Text RegexObject::PatternText() const {
   if (engine.IsEmpty()) return {};
   return ReadTextProperty(engine, "Pattern");

@@ -177,8 +177,10 @@ TEST(ResultPattern, EveryPageOfTheSitesGivesTheRowsOfTheWholePage) {
                 regex.DotMatchesCarriageReturn() ? "matches" : "does not match");
   }
   std::ifstream index(SEED_SITE_PAGES_DIR "/index");
-  int pages = 0, pagesWithRows = 0;
+  int pages = 0, pagesWithRows = 0, pagesWithCharset = 0;
   size_t rowsCompared = 0;
+  PageDecoder engineDecoder, builtInDecoder;
+  builtInDecoder.engineFirst = false;
   for (Text name; std::getline(index, name);) {
     std::ifstream file(SEED_SITE_PAGES_DIR "/" + name, std::ios::binary);
     ASSERT_TRUE(file) << name;
@@ -190,10 +192,15 @@ TEST(ResultPattern, EveryPageOfTheSitesGivesTheRowsOfTheWholePage) {
     ++pages;
     pagesWithRows += rows.empty() ? 0 : 1;
     rowsCompared += rows.size();
+    const Text charset = DeclaredCharset(engineDecoder, page);
+    EXPECT_EQ(DeclaredCharset(builtInDecoder, page), charset);
+    pagesWithCharset += charset.empty() ? 0 : 1;
   }
-  std::printf("%d pages, %u entries compared with the engine over the whole page\n", pages, unsigned(rowsCompared));
+  std::printf("%d pages, %u entries compared with the engine over the whole page, %d declared charsets\n", pages,
+              unsigned(rowsCompared), pagesWithCharset);
   EXPECT_GE(pages, 45);
   EXPECT_GE(pagesWithRows, 30);
+  EXPECT_GE(pagesWithCharset, 1);
 }
 
 // Pages of the pattern's own pieces and of bytes that are no whole character
