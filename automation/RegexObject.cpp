@@ -50,7 +50,7 @@ bool RegexObject::Match(TextView pattern, std::wstring_view subject, bool caseSe
                         bool global, bool quoteToken) {
   matchList.Clear();
   // One engine serves every Match of the object; its settings are written anew.
-  if (engine.IsEmpty() && !engine.Create("VBScript.RegExp")) return false;
+  if (engine.IsEmpty() && !engine.Create("VBScript.RegExp", ComObject::Servers::InProcess)) return false;
   // The values go by reference, as the engine's own scripts pass them.
   bool ignoreCase = !caseSensitive;
   WriteProperty(engine, "IgnoreCase", ByReference(ignoreCase));

@@ -25,7 +25,7 @@ constexpr int kReadWrite = 3;
 // otherwise throw the whole page away. False when it did not.
 bool DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) {
   ComObject stream;
-  if (!stream.Create("Adodb.Stream")) return false;
+  if (!stream.Create("Adodb.Stream", ComObject::Servers::InProcess)) return false;
   bool decodedText = false;
   Variant bytes;
   bytes.SetBytes(body);
