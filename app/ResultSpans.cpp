@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "text/EngineLiteral.h"
+
 namespace {
 
 using Page = std::wstring_view;
@@ -17,19 +19,6 @@ constexpr Page kFileSizeOpen = L"<span>\u6587\u4EF6\u5927\u5C0F\uFF1A<b class=\"
 constexpr Page kFileSizeClose = L"</b>";
 constexpr Page kLinkOpen = L"\u78C1\u529B\u94FE\u63A5</a> <a href=\"";  // 磁力链接
 constexpr Page kLinkClose = L"\" class=\"download\">";
-
-// The engine ignores letter case; no character of code page 936 other than
-// an ASCII letter folds to one, so folding ASCII letters is the whole rule.
-wchar_t Folded(wchar_t character) {
-  return character >= L'A' && character <= L'Z' ? wchar_t(character + (L'a' - L'A')) : character;
-}
-
-bool LiteralAt(Page page, size_t at, Page literal) {
-  if (page.size() - at < literal.size()) return false;
-  for (size_t index = 0; index < literal.size(); ++index)
-    if (Folded(page[at + index]) != Folded(literal[index])) return false;
-  return true;
-}
 
 // The first start of `literal` in [from, to) with the whole literal inside.
 // Every literal starts with a character that has no letter case ("<", a

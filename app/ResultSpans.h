@@ -19,9 +19,9 @@
 
 #include "text/DotStops.h"
 
-// Who matches a page: the engine wherever it works, else the finder below,
-// which gives the engine's matches and groups. BuiltIn leaves the engine out,
-// to set the two side by side.
+// Who matches a page (and its charset declaration): the engine wherever it
+// works, else the finder below, which gives the engine's matches and groups.
+// BuiltIn leaves the engine out, to set the two side by side.
 enum class ResultMatcher { EngineFirst, BuiltIn };
 
 

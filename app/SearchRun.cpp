@@ -122,6 +122,7 @@ void SearchRun(SearchRunRecord& run) {
   PageEntries entries;  // the engine and COM for this thread, for the run
   entries.matcher = run.matcher;
   PageDecoder decoder;
+  decoder.engineFirst = run.matcher == ResultMatcher::EngineFirst;
   WebRequestOptions options;
   options.pageDecoder = &decoder;
   options.mostBodyBytes = kMostPageBytes;

@@ -1,5 +1,7 @@
 #include "web/CharsetDeclaration.h"
 
+#include "text/EngineLiteral.h"
+
 namespace {
 
 using Head = std::wstring_view;
@@ -7,18 +9,7 @@ constexpr size_t kNone = Head::npos;
 constexpr Head kMetaOpen = L"<meta";
 constexpr Head kCharsetKey = L"charset=";
 
-// Only ASCII letters fold (as in app/ResultSpans), and the engine's \w is ASCII.
-wchar_t Folded(wchar_t character) {
-  return character >= L'A' && character <= L'Z' ? wchar_t(character + (L'a' - L'A')) : character;
-}
-
-bool LiteralAt(Head head, size_t at, Head literal) {
-  if (head.size() - at < literal.size()) return false;
-  for (size_t index = 0; index < literal.size(); ++index)
-    if (Folded(head[at + index]) != literal[index]) return false;
-  return true;
-}
-
+// The engine's \w is ASCII.
 bool IsWord(wchar_t character) {
   return (character >= L'a' && character <= L'z') || (character >= L'A' && character <= L'Z') ||
          (character >= L'0' && character <= L'9') || character == L'_';
