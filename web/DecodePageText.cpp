@@ -49,13 +49,15 @@ bool DecodeThroughStream(const ByteSet& body, TextView charset, Text& bodyText) 
 }
 
 // The body re-read from `charset` through the code page it names, as the
-// stream would: the text up to its first zero character, in code page 936.
-// `bodyText` stays when no code page serves the charset.
+// stream would: its byte-order mark left out, the text up to its first zero
+// character, in code page 936. `bodyText` stays when no code page serves the
+// charset.
 void DecodeThroughCodePage(const ByteSet& body, TextView charset, Text& bodyText) {
   const unsigned codePage = CodePageOfCharset(TextToUtf16(charset).c_str());
   if (codePage == 0 || body.empty()) return;
   std::wstring wide;
   if (codePage == kUtf16CodePage) {
+    wide.reserve(body.size() / 2);
     for (size_t at = 0; at + 1 < body.size(); at += 2) wide += wchar_t(body[at] | body[at + 1] << 8);
   } else {
     const int count = MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(body.data()), int(body.size()),
@@ -64,7 +66,8 @@ void DecodeThroughCodePage(const ByteSet& body, TextView charset, Text& bodyText
     wide.resize(size_t(count));
     MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(body.data()), int(body.size()), wide.data(), count);
   }
-  bodyText = Utf16ToText(wide);
+  const size_t byteOrderMark = !wide.empty() && wide[0] == L'\uFEFF' ? 1 : 0;
+  bodyText = Utf16ToText(wide.c_str() + byteOrderMark, int(wide.size() - byteOrderMark));
 }
 
 }  // namespace
@@ -81,6 +84,7 @@ void DecodePageText(const ByteSet& body, Text& bodyText, PageDecoder* decoder) {
 Text DeclaredCharset(PageDecoder& decoder, TextView bodyText) {
   const TextView head = bodyText.substr(0, kSearchWindow);
   RegexObject& regex = decoder.charsetPattern;
-  if (decoder.engineFirst && regex.Match(kCharsetPattern, head)) return regex.MatchCount() > 0 ? regex.SubMatchText(1, 1) : Text();
+  if (decoder.engineFirst && regex.Match(kCharsetPattern, head))
+    return regex.MatchCount() > 0 ? regex.SubMatchText(1, 1) : Text();
   return Utf16ToText(CharsetDeclaredIn(TextToUtf16(head), regex.EngineDotStops()));
 }

@@ -72,6 +72,9 @@ TEST(DecodePageText, ACharsetTheStreamRefusesIsDecodedThroughItsCodePageAndTheSt
     EXPECT_EQ(RefusingStreamCallsSoFar().charsetPuts, 1);
     EXPECT_EQ(RefusingStreamCallsSoFar().readTexts, 0);
     EXPECT_EQ(RefusingStreamCallsSoFar().closes, 1);
+    // Its byte-order mark left out (before it is decoded, the page's text starts
+    // with no whole character of code page 936).
+    EXPECT_EQ(Decoded("\xEF\xBB\xBF<html>" + meta + kUtf8Chinese), "<html>" + meta + kGbkChinese);
     // Single-byte and double-byte code pages, and a name no code page serves.
     EXPECT_EQ(Decoded("<meta charset=\"koi8-r\">\xF2\xD5"), "<meta charset=\"koi8-r\">\xA7\xB2\xA7\xE5");  // Ру
     EXPECT_EQ(Decoded("<meta charset=\"Big5\">\xA4\xA4"), "<meta charset=\"Big5\">\xD6\xD0");  // 中
