@@ -1,6 +1,7 @@
 #pragma once
 // Where the result pattern matches, found in one pass over the page as the
-// engine sees it (UTF-16), so that the engine is only run over the entries.
+// engine sees it (UTF-16), so that the engine is only run over the entries;
+// with the groups, the same pass stands in for a missing engine.
 //
 // Every group of the pattern is a lazy "(.*?)" that cannot cross a line end,
 // and the literals between them are fixed, so for a start at "<li>" the
@@ -23,7 +24,6 @@
 // works, else the finder below, which gives the engine's matches and groups.
 // BuiltIn leaves the engine out, to set the two side by side.
 enum class ResultMatcher { EngineFirst, BuiltIn };
-
 
 // The match spans of the result pattern (letters of the literals in any case)
 // in `page`, in page order, each the exact text the engine matches, joined by
