@@ -1,6 +1,7 @@
 #include "app/ResultPattern.h"
 
 #include "app/ResultSpans.h"
+#include "system/Room.h"
 #include "text/CodePage936.h"
 
 // app/ResultSpans.cpp finds the matches of these same literals and lines
@@ -14,29 +15,70 @@ namespace {
 
 // File name, size, download address.
 constexpr int kEntryGroups[] = {1, 2, 14};
+constexpr int kEntryGroupCount = sizeof kEntryGroups / sizeof kEntryGroups[0];
+
+bool MatchWithEngine(PageEntries& entries) {
+  if (entries.matcher == ResultMatcher::BuiltIn) return false;
+  // Room refused here leaves the page to the finder, which has it whole.
+  size_t size = 0;
+  for (const ResultEntry& entry : entries.found) size += entry.match.length + 1;
+  std::wstring spans;
+  if (!ReserveRoom(spans, size)) return false;
+  for (const ResultEntry& entry : entries.found) {
+    if (!spans.empty()) spans += L'\n';
+    spans.append(entries.page, entry.match.start, entry.match.length);
+  }
+  return entries.regex.Match(ResultPattern, spans, /*caseSensitive=*/false, /*multiLine=*/false, /*global=*/true,
+                             /*quoteToken=*/true);
+}
+
+// The engine's reading, counting the entries it handed on.
+struct EngineReading {
+  RegexObject::GroupsTaker take;
+  void* context;
+  size_t handedOn;
+};
+
+bool TakeFromEngine(void* context, const Text* texts) {
+  EngineReading& reading = *static_cast<EngineReading*>(context);
+  ++reading.handedOn;
+  return reading.take(reading.context, texts);
+}
+
+Text GroupText(const std::wstring& page, PageSpan group) {
+  return Utf16ToText(page.data() + group.start, int(group.length));
+}
 
 }  // namespace
 
-bool MatchResultEntries(RegexObject& regex, TextView pageText, bool* noRoom) {
+int MatchResultEntries(PageEntries& entries, TextView pageText, bool* noRoom) {
   if (noRoom) *noRoom = false;
-  const DotStops dotStops = regex.DotMatchesCarriageReturn() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
+  entries.engineMatched = false;
+  // Asked even when the finder matches alone, so that it matches as the engine there would.
+  const DotStops dotStops = entries.regex.EngineDotStops();
   // Over the whole page the engine backtracks through every split of each
   // failing start, steeply on long lines; over the entries alone it finds the
   // same matches with no failing start.
-  std::wstring entries;
-  bool held = false;
-  {
-    std::wstring page;  // freed before the engine makes its copy
-    held = TextToUtf16(pageText, page) && ResultEntrySpans(page, dotStops, entries);
+  if (!TextToUtf16(pageText, entries.page) || !ResultEntries(entries.page, dotStops, entries.found)) {
+    entries.found.clear();
+    if (noRoom) *noRoom = true;
+    return 0;
   }
-  const bool matched = held && regex.Match(ResultPattern, entries, /*caseSensitive=*/false, /*multiLine=*/false,
-                                           /*global=*/true, /*quoteToken=*/true);
-  if (noRoom) *noRoom = !held || regex.SubjectHadNoRoom();
-  return matched;
+  entries.engineMatched = MatchWithEngine(entries);
+  return entries.engineMatched ? entries.regex.MatchCount() : int(entries.found.size());
 }
 
-bool ReadResultEntries(const RegexObject& regex, RegexObject::GroupsTaker take, void* context) {
-  return regex.ReadGroupsOfEveryMatch(kEntryGroups, 3, take, context);
+void ReadResultEntries(PageEntries& entries, RegexObject::GroupsTaker take, void* context) {
+  EngineReading reading{take, context, 0};
+  if (entries.engineMatched &&
+      entries.regex.ReadGroupsOfEveryMatch(kEntryGroups, kEntryGroupCount, TakeFromEngine, &reading))
+    return;
+  Text texts[kEntryGroupCount];
+  for (size_t entry = reading.handedOn; entry < entries.found.size(); ++entry) {
+    for (int group = 0; group < kEntryGroupCount; ++group)
+      texts[group] = GroupText(entries.page, entries.found[entry].groups[kEntryGroups[group] - 1]);
+    if (!take(context, texts)) return;
+  }
 }
 
 Text ResultSizeText(TextView sizeGroup) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/Room.h"
+#include "text/EngineLiteral.h"
 
 namespace {
 
@@ -19,19 +20,6 @@ constexpr Page kFileSizeOpen = L"<span>\u6587\u4EF6\u5927\u5C0F\uFF1A<b class=\"
 constexpr Page kFileSizeClose = L"</b>";
 constexpr Page kLinkOpen = L"\u78C1\u529B\u94FE\u63A5</a> <a href=\"";  // 磁力链接
 constexpr Page kLinkClose = L"\" class=\"download\">";
-
-// The engine ignores letter case; no character of code page 936 other than
-// an ASCII letter folds to one, so folding ASCII letters is the whole rule.
-wchar_t Folded(wchar_t character) {
-  return character >= L'A' && character <= L'Z' ? wchar_t(character + (L'a' - L'A')) : character;
-}
-
-bool LiteralAt(Page page, size_t at, Page literal) {
-  if (page.size() - at < literal.size()) return false;
-  for (size_t index = 0; index < literal.size(); ++index)
-    if (Folded(page[at + index]) != Folded(literal[index])) return false;
-  return true;
-}
 
 // The first start of `literal` in [from, to) with the whole literal inside.
 // Every literal starts with a character that has no letter case ("<", a
@@ -89,47 +77,83 @@ class Lines {
   std::vector<Line> lines;
 };
 
-// Lines 2 to 8 of an entry whose first line is `line`.
-bool MiddleLinesFit(Page page, const Lines& lines, size_t line) {
+PageSpan Between(size_t start, size_t end) { return {start, end - start}; }
+
+// The entry whose first line is `line`, its match starting at `start`, once
+// line 1 has given its first three groups: lines 2 to 9 decide the rest. The
+// lazy groups take the first occurrence of each literal; a later one could
+// only fit where the first does. False when the lines do not hold one.
+bool RestOfEntry(Page page, const Lines& lines, size_t line, ResultEntry& entry) {
   for (size_t whole : {1, 2, 3, 4, 6, 7})
     if (!lines.IsPlain(line + whole)) return false;
-  const size_t sizeLine = line + 5, start = lines.Start(sizeLine), end = lines.End(sizeLine);
-  return lines.IsPlain(sizeLine) &&
-         FirstLiteral(page, After(FirstLiteral(page, start, end, kFileSizeOpen), kFileSizeOpen), end,
-                      kFileSizeClose) != kNone;
+  for (size_t whole : {1, 2, 3, 4})
+    entry.groups[2 + whole] = Between(lines.Start(line + whole), lines.End(line + whole));
+  const size_t sizeLine = line + 5, sizeStart = lines.Start(sizeLine), sizeEnd = lines.End(sizeLine);
+  if (!lines.IsPlain(sizeLine)) return false;
+  const size_t sizeOpen = FirstLiteral(page, sizeStart, sizeEnd, kFileSizeOpen);
+  const size_t sizeClose = FirstLiteral(page, After(sizeOpen, kFileSizeOpen), sizeEnd, kFileSizeClose);
+  if (sizeClose == kNone) return false;
+  entry.groups[7] = Between(sizeStart, sizeOpen);
+  entry.groups[8] = Between(sizeOpen + kFileSizeOpen.size(), sizeClose);
+  entry.groups[9] = Between(sizeClose + kFileSizeClose.size(), sizeEnd);
+  for (size_t whole : {6, 7}) entry.groups[4 + whole] = Between(lines.Start(line + whole), lines.End(line + whole));
+  const size_t linkLine = line + 8, linkStart = lines.Start(linkLine), linkEnd = lines.End(linkLine);
+  const size_t linkOpen = FirstLiteral(page, linkStart, linkEnd, kLinkOpen);
+  const size_t linkClose = FirstLiteral(page, After(linkOpen, kLinkOpen), linkEnd, kLinkClose);
+  if (linkClose == kNone || lines.FirstStop(linkLine) < linkClose) return false;
+  entry.groups[12] = Between(linkStart, linkOpen);
+  entry.groups[13] = Between(linkOpen + kLinkOpen.size(), linkClose);
+  entry.match.length = linkClose + kLinkClose.size() - entry.match.start;
+  return true;
 }
-
-// Where the entry whose ninth line is `line` ends, or kNone when that line
-// does not close one.
-size_t EntryEnd(Page page, const Lines& lines, size_t line) {
-  const size_t start = lines.Start(line), end = lines.End(line);
-  const size_t linkClose = FirstLiteral(page, After(FirstLiteral(page, start, end, kLinkOpen), kLinkOpen), end,
-                                        kLinkClose);
-  if (linkClose == kNone || lines.FirstStop(line) < linkClose) return kNone;
-  return linkClose + kLinkClose.size();
-}
-
-struct Span {
-  size_t start = kNone;
-  size_t end = kNone;
-};
 
 // The leftmost match starting on `line` at or after `from`. Only the
 // leftmost "<li>" after the line's last dot stop needs trying: a later one
 // has fewer choices for the same literals and the same lines after it.
-Span EntryOnLine(Page page, const Lines& lines, size_t line, size_t from) {
-  if (line + 8 >= lines.Count()) return {};
+bool EntryOnLine(Page page, const Lines& lines, size_t line, size_t from, ResultEntry& entry) {
+  if (line + 8 >= lines.Count()) return false;
   if (from < lines.Start(line)) from = lines.Start(line);
   const size_t lastStop = lines.LastStop(line), end = lines.End(line);
   if (lastStop != kNone && lastStop + 1 > from) from = lastStop + 1;
   const size_t start = FirstLiteral(page, from, end, kEntryOpen);
   const size_t nameEnd = FirstLiteral(page, After(start, kEntryOpen), end, kNameEnd);
-  if (FirstLiteral(page, After(nameEnd, kNameEnd), end, kSizeEnd) == kNone) return {};
-  if (!MiddleLinesFit(page, lines, line)) return {};
-  return {start, EntryEnd(page, lines, line + 8)};
+  const size_t sizeEnd = FirstLiteral(page, After(nameEnd, kNameEnd), end, kSizeEnd);
+  if (sizeEnd == kNone) return false;
+  entry.match.start = start;
+  entry.groups[0] = Between(start + kEntryOpen.size(), nameEnd);
+  entry.groups[1] = Between(nameEnd + kNameEnd.size(), sizeEnd);
+  entry.groups[2] = Between(sizeEnd + kSizeEnd.size(), end);
+  return RestOfEntry(page, lines, line, entry);
+}
+
+// Each match in page order, handed to `each`. The engine goes on where a
+// match ends, on the entry's ninth line.
+template <typename Each>
+void ForEachEntry(Page page, const Lines& lines, Each each) {
+  size_t line = 0, from = 0;
+  while (line + 8 < lines.Count()) {
+    ResultEntry entry;
+    if (!EntryOnLine(page, lines, line, from, entry)) {
+      ++line;
+      from = 0;
+      continue;
+    }
+    each(entry);
+    line += 8;
+    from = entry.match.start + entry.match.length;
+  }
 }
 
 }  // namespace
+
+bool ResultEntries(std::wstring_view page, DotStops dotStops, std::vector<ResultEntry>& entries) {
+  entries.clear();
+  Lines lines(page);
+  // An entry takes nine lines at the least.
+  if (!lines.Read(dotStops) || !ReserveRoom(entries, lines.Count() / 9 + 1)) return false;
+  ForEachEntry(page, lines, [&](const ResultEntry& entry) { entries.push_back(entry); });
+  return true;
+}
 
 std::wstring ResultEntrySpans(std::wstring_view page, DotStops dotStops) {
   std::wstring spans;
@@ -143,19 +167,9 @@ bool ResultEntrySpans(std::wstring_view page, DotStops dotStops, std::wstring& s
   // In one allocation: the entries are the page's, with a line feed between
   // two that touch, and every entry is far longer than 128 characters.
   if (!lines.Read(dotStops) || !ReserveRoom(spans, page.size() + page.size() / 128 + 1)) return false;
-  size_t line = 0, from = 0;
-  while (line + 8 < lines.Count()) {
-    const Span entry = EntryOnLine(page, lines, line, from);
-    if (entry.end == kNone) {
-      ++line;
-      from = 0;
-      continue;
-    }
+  ForEachEntry(page, lines, [&](const ResultEntry& entry) {
     if (!spans.empty()) spans += L'\n';
-    spans.append(page.substr(entry.start, entry.end - entry.start));
-    // The engine goes on where the match ends, on the entry's ninth line.
-    line += 8;
-    from = entry.end;
-  }
+    spans.append(page.substr(entry.match.start, entry.match.length));
+  });
   return true;
 }

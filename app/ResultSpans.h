@@ -1,6 +1,7 @@
 #pragma once
 // Where the result pattern matches, found in one pass over the page as the
-// engine sees it (UTF-16), so that the engine is only run over the entries.
+// engine sees it (UTF-16), so that the engine is only run over the entries;
+// with the groups, the same pass stands in for a missing engine.
 //
 // Every group of the pattern is a lazy "(.*?)" that cannot cross a line end,
 // and the literals between them are fixed, so for a start at "<li>" the
@@ -15,9 +16,14 @@
 // in constant steps.
 #include <string>
 #include <string_view>
+#include <vector>
 
-// What the engine's dot does not match besides the line feed.
-enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, U+2029
+#include "text/DotStops.h"
+
+// Who matches a page (and its charset declaration): the engine wherever it
+// works, else the finder below, which gives the engine's matches and groups.
+// BuiltIn leaves the engine out, to set the two side by side.
+enum class ResultMatcher { EngineFirst, BuiltIn };
 
 // The match spans of the result pattern (letters of the literals in any case)
 // in `page`, in page order, each the exact text the engine matches, joined by
@@ -27,3 +33,21 @@ enum class DotStops { AtLineFeed, AtEveryLineEnd };  // every: also CR, U+2028, 
 // The same into `spans`; false (`spans` empty) when the room for them, or
 // for the finder's record of the page's lines, is refused.
 [[nodiscard]] bool ResultEntrySpans(std::wstring_view page, DotStops dotStops, std::wstring& spans);
+
+// Where a part of the page lies.
+struct PageSpan {
+  size_t start = 0;
+  size_t length = 0;
+};
+
+// One match of the result pattern: its span and its fourteen groups, as the
+// engine gives them.
+struct ResultEntry {
+  PageSpan match;
+  PageSpan groups[14];
+};
+
+// Every match of the result pattern in `page`, in page order, into `entries`:
+// what the engine finds, without the engine. False (`entries` empty) when
+// the room for them is refused.
+[[nodiscard]] bool ResultEntries(std::wstring_view page, DotStops dotStops, std::vector<ResultEntry>& entries);

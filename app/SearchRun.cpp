@@ -5,7 +5,6 @@
 #include "app/ResultPattern.h"
 #include "app/RunEnd.h"
 #include "app/SearchAddress.h"
-#include "automation/RegexObject.h"
 #include "ui/WorkerChannel.h"
 #include "web/WebRequest.h"
 
@@ -57,7 +56,7 @@ void FinishOnUiThread(void* context) {
 // or a copy of it), after "第N页: ".
 constexpr char kPageHadNoRoom[] = "内存不足, 无法容纳此页!";
 
-// One page as fetched and matched; `entries` is -1 when the engine failed.
+// One page as fetched and matched.
 struct FetchedPage {
   Text statusText;  // shown in the reason a failed page gives
   RequestOutcome outcome;
@@ -67,14 +66,15 @@ struct FetchedPage {
 
 // Fetches and matches the page, asking again after a failure worth it; false
 // once the run has been ended during a wait.
-[[nodiscard]] bool FetchPage(const Text& address, WebRequestOptions& options, RegexObject& regex, FetchedPage& page) {
+[[nodiscard]] bool FetchPage(const Text& address, WebRequestOptions& options, PageEntries& entries,
+                             FetchedPage& page) {
   options.statusText = &page.statusText;
   options.outcome = &page.outcome;
   for (size_t attempt = 0;; ++attempt) {
     page.statusText.clear();
     const Text pageText = WebRequest(address, options);
     bool copiesHadNoRoom = false;
-    page.entries = MatchResultEntries(regex, pageText, &copiesHadNoRoom) ? regex.MatchCount() : -1;
+    page.entries = MatchResultEntries(entries, pageText, &copiesHadNoRoom);
     page.noRoom = copiesHadNoRoom ||
                   (page.outcome.failure == RequestFailure::ReadFailed && page.outcome.systemError == kNoRoomForBody);
     if (page.noRoom) return true;
@@ -110,10 +110,9 @@ bool TakeEntry(void* context, const Text* groups) {
 
 // Builds the page's kept rows in order and hands them all on, some while it
 // takes long. False once the run has been ended.
-[[nodiscard]] bool ListPageRows(SearchRunRecord& run, const RegexObject& regex, bool filtered) {
+[[nodiscard]] bool ListPageRows(SearchRunRecord& run, PageEntries& entries, bool filtered) {
   PageRows page{run, run.app, filtered, RowBatch(), GetTickCount(), true};
-  // An engine that fails partway leaves the rows read so far; the run goes on.
-  (void)ReadResultEntries(regex, TakeEntry, &page);
+  ReadResultEntries(entries, TakeEntry, &page);
   // Handed on even without a kept row: the count is written for every page with entries.
   return page.handedOn && HandOnRows(run.app, std::move(page.ready));
 }
@@ -129,8 +128,10 @@ void SearchRun(SearchRunRecord& run) {
     run.earlierWorker.Reset();
     if (!earlierLeft) return;
   }
-  RegexObject regex;  // COM for this thread, for the run
+  PageEntries entries;  // the engine and COM for this thread, for the run
+  entries.matcher = run.matcher;
   PageDecoder decoder;
+  decoder.engineFirst = run.matcher == ResultMatcher::EngineFirst;
   WebRequestOptions options;
   options.pageDecoder = &decoder;
   options.mostBodyBytes = kMostPageBytes;
@@ -142,8 +143,8 @@ void SearchRun(SearchRunRecord& run) {
     const SearchInputsSeen inputs = ReadSearchInputs(*run.inputs);
     ++run.pageNumber;
     FetchedPage page;
-    if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, regex, page)) return;
-    if (page.entries > 0 && !ListPageRows(run, regex, inputs.exact)) return;
+    if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, entries, page)) return;
+    if (page.entries > 0 && !ListPageRows(run, entries, inputs.exact)) return;
     // A page that failed ends the run saying so, its whole entries listed;
     // so does one that could not be held, the rows before it kept.
     if (page.noRoom || PageFailed(page.outcome, page.entries > 0)) {

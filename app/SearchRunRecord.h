@@ -1,6 +1,7 @@
 #pragma once
 // What a search's worker is handed: below the worker's start and the body
 // each search runs.
+#include "app/ResultSpans.h"
 #include "app/SearchInputs.h"
 #include "app/SearchState.h"
 #include "system/Holders.h"
@@ -15,6 +16,7 @@ struct SearchRunRecord {
   Text siteHost;
   SearchInputs* inputs = nullptr;  // 编辑框1 and 精确框, read for each page
   int rowLimit = kMostListedRows;  // the list's: no page is asked for once it is reached
+  ResultMatcher matcher = ResultMatcher::EngineFirst;
   int pageNumber = 0;  // of the page last requested
   int rowNumber = 0;   // of the row last listed
   // An earlier run's worker, ended while still inside a request: this run

@@ -1,5 +1,6 @@
 #pragma once
 // The seed search's record, and the program's state that owns it.
+#include "app/ResultSpans.h"
 #include "app/SearchInputs.h"
 #include "text/Text.h"
 #include "system/Holders.h"
@@ -31,6 +32,7 @@ struct SearchState {
   Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
   SearchBody workerBody = nullptr;   // handed in at start-up
   int rowLimit = kMostListedRows;    // tests set a small one
+  ResultMatcher resultMatcher = ResultMatcher::EngineFirst;  // the benchmark sets both
   // Part 3 of 状态条 follows the list's row count: its text costs about a
   // millisecond a write under Wine, so at most one every 100 ms, the first
   // at once, by a timer of the main window (pending: behind the count).

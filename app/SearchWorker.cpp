@@ -53,6 +53,7 @@ bool StartWorker(AppState& app) {
   record->siteHost = app.search.siteHost;
   record->inputs = &app.searchInputs;
   record->rowLimit = app.search.rowLimit;
+  record->matcher = app.search.resultMatcher;
   record->earlierWorker = LingeringWorkerToWaitFor(app.search);
   WorkerRun* run =
       BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord, EndRequest);

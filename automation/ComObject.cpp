@@ -10,19 +10,20 @@ namespace {
 // server where a system refuses that one.
 constexpr DWORD kAnyContext = 0x17;
 constexpr DWORD kLocalContexts = 0x7;
+constexpr DWORD kInProcessContexts = 0x3;  // server and handler
 
 }  // namespace
 
-bool ComObject::Create(TextView name) {
+bool ComObject::Create(TextView name, Servers servers) {
   std::wstring wideName = TextToUtf16(name);
   CLSID classId;
   HRESULT found = !name.empty() && name[0] == '{' ? CLSIDFromString(wideName.c_str(), &classId)
                                                    : CLSIDFromProgID(wideName.c_str(), &classId);
   if (FAILED(found)) return false;
   ComReference<IUnknown> created;
-  HRESULT made = CoCreateInstance(classId, nullptr, kAnyContext, IID_IUnknown,
-                                  reinterpret_cast<void**>(created.Receive()));
-  if (made == E_INVALIDARG)
+  const DWORD contexts = servers == Servers::InProcess ? kInProcessContexts : kAnyContext;
+  HRESULT made = CoCreateInstance(classId, nullptr, contexts, IID_IUnknown, reinterpret_cast<void**>(created.Receive()));
+  if (made == E_INVALIDARG && servers == Servers::Any)
     made = CoCreateInstance(classId, nullptr, kLocalContexts, IID_IUnknown, reinterpret_cast<void**>(created.Receive()));
   if (FAILED(made) || !created) return false;
   if (FAILED(OleRun(created.Get()))) return false;

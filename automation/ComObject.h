@@ -10,9 +10,14 @@ class ComObject {
   ComObject() = default;
   explicit ComObject(IUnknown* adopted) : reference(adopted) {}
 
+  // Where the object's server may run. InProcess for a component that ships
+  // as a DLL: where that DLL is gone, asking for any server has COM look for
+  // a local one too, which under Wine fails only after 3 to 10 seconds.
+  enum class Servers { Any, InProcess };
+
   // `name` is a ProgID ("VBScript.RegExp") or a CLSID in braces. On failure
   // the holder keeps what it held; on success the old reference is released.
-  [[nodiscard]] bool Create(TextView name);
+  [[nodiscard]] bool Create(TextView name, Servers servers = Servers::Any);
   [[nodiscard]] bool IsEmpty() const { return !reference; }
   void Clear() { reference.Reset(); }
   IUnknown* Get() const { return reference.Get(); }

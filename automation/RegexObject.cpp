@@ -51,7 +51,7 @@ bool RegexObject::Match(TextView pattern, std::wstring_view subject, bool caseSe
   matchList.Clear();
   subjectHadNoRoom = false;
   // One engine serves every Match of the object; its settings are written anew.
-  if (engine.IsEmpty() && !engine.Create("VBScript.RegExp")) return false;
+  if (engine.IsEmpty() && !engine.Create("VBScript.RegExp", ComObject::Servers::InProcess)) return false;
   // The values go by reference, as the engine's own scripts pass them.
   bool ignoreCase = !caseSensitive;
   WriteProperty(engine, "IgnoreCase", ByReference(ignoreCase));
@@ -72,6 +72,11 @@ bool RegexObject::DotMatchesCarriageReturn() {
   if (dotMatchesReturn == Answer::NotAsked && Match(".", std::wstring_view(L"\r"), false, false, false, false))
     dotMatchesReturn = MatchCount() == 1 ? Answer::Yes : Answer::No;
   return dotMatchesReturn == Answer::Yes;
+}
+
+DotStops RegexObject::EngineDotStops() {
+  const bool takesReturn = DotMatchesCarriageReturn();
+  return takesReturn || !HasEngine() ? DotStops::AtLineFeed : DotStops::AtEveryLineEnd;
 }
 
 Text RegexObject::PatternText() const {

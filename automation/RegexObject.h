@@ -8,6 +8,7 @@
 #include "automation/ComApartment.h"
 #include "automation/ComObject.h"
 #include "automation/Variant.h"
+#include "text/DotStops.h"
 #include "text/Text.h"
 
 class RegexObject {
@@ -30,6 +31,11 @@ class RegexObject {
   // engine takes it, Wine's stops there as at every line end. Asked of the
   // engine once (a Match of its own, so asked before the Match it serves).
   [[nodiscard]] bool DotMatchesCarriageReturn();
+  // The same as the built-in matchers take it; without the engine, as the
+  // system's own engine does (a carriage return taken).
+  [[nodiscard]] DotStops EngineDotStops();
+  // Whether "VBScript.RegExp" was created: false where the system lacks it.
+  [[nodiscard]] bool HasEngine() const { return !engine.IsEmpty(); }
   [[nodiscard]] Text PatternText() const;
   [[nodiscard]] Text ReplaceMatches(TextView replacement) const;
   [[nodiscard]] int MatchCount() const;

@@ -32,23 +32,24 @@ Text Entry(TextView name, TextView size, TextView magnet) {
          Text(magnet) + "\" class=\"download\">下载</a></li>\n";
 }
 
+bool TakeEntry(void* context, const Text* groups) {
+  static_cast<std::vector<TextList>*>(context)->push_back({groups[0], groups[1], groups[2]});
+  return true;
+}
+
 // Every entry's file name, size and address, as ReadResultEntries hands them on.
-std::vector<TextList> EntriesOf(const RegexObject& regex) {
+std::vector<TextList> EntriesOf(PageEntries& matched) {
   std::vector<TextList> entries;
-  auto take = [](void* context, const Text* groups) {
-    static_cast<std::vector<TextList>*>(context)->push_back({groups[0], groups[1], groups[2]});
-    return true;
-  };
-  EXPECT_TRUE(ReadResultEntries(regex, take, &entries));
+  ReadResultEntries(matched, TakeEntry, &entries);
   return entries;
 }
 
 TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") +
-                                            Entry("中 ", "", "magnet:?xt=urn:btih:CD") + "</ul>"));
-  ASSERT_EQ(regex.MatchCount(), 2);
-  const std::vector<TextList> entries = EntriesOf(regex);
+  PageEntries matched;
+  ASSERT_EQ(MatchResultEntries(matched, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") +
+                                            Entry("中 ", "", "magnet:?xt=urn:btih:CD") + "</ul>"),
+            2);
+  const std::vector<TextList> entries = EntriesOf(matched);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], (TextList{"<a href=\"/hash/1.html\"><b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB"}));
   EXPECT_EQ(entries[1], (TextList{"<a href=\"/hash/1.html\">中 ", "", "magnet:?xt=urn:btih:CD"}));
@@ -57,24 +58,24 @@ TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
 TEST(ResultPattern, APageWhoseCopiesCannotBeGivenRoomSaysSoAndMatchesNothing) {
   Text page(100000, 'x');
   for (int entry = 0; entry < 20; ++entry) page += Entry("中 ", "1 GB", "magnet:?" + DecimalText(entry));
-  RegexObject regex;
+  PageEntries matched;
   bool noRoom = false;
   LimitRoomForTests(page.size());  // the UTF-16 copy takes twice the page
-  const bool matched = MatchResultEntries(regex, page, &noRoom);
+  const int refused = MatchResultEntries(matched, page, &noRoom);
   LimitRoomForTests(0);
-  EXPECT_FALSE(matched);
+  EXPECT_EQ(refused, 0);
   EXPECT_TRUE(noRoom);
-  ASSERT_TRUE(MatchResultEntries(regex, page, &noRoom));
+  ASSERT_EQ(MatchResultEntries(matched, page, &noRoom), 20);
   EXPECT_FALSE(noRoom);
-  EXPECT_EQ(regex.MatchCount(), 20);
+  EXPECT_TRUE(matched.engineMatched);
 }
 
 TEST(ResultPattern, EveryEntryOfALongPageIsReadInOrder) {
   Text page;
   for (int entry = 0; entry < 150; ++entry) page += Entry(DecimalText(entry) + " ", "1 GB", "magnet:?" + DecimalText(entry));
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, page));
-  const std::vector<TextList> entries = EntriesOf(regex);
+  PageEntries matched;
+  ASSERT_EQ(MatchResultEntries(matched, page), 150);
+  const std::vector<TextList> entries = EntriesOf(matched);
   ASSERT_EQ(entries.size(), 150u);  // more than one call's worth of matches
   for (int entry = 0; entry < 150; ++entry) EXPECT_EQ(entries[size_t(entry)][2], "magnet:?" + DecimalText(entry));
 }
@@ -89,12 +90,12 @@ TEST(ResultPattern, AnEntryWithTheWrongLinesIsSkippedAndItsNeighboursMatch) {
   shortEntry.erase(shortEntry.find("<span>文件数"), Text("<span>文件数：1</span>\n").size());  // a line short
   Text longEntry = Entry("long ", "3 GB", "magnet:?xt=urn:btih:03");
   longEntry.insert(longEntry.find("<span>热度"), "<span>多一行</span>\n");  // a line too many
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, Entry("first ", "1 GB", "magnet:?xt=urn:btih:01") + shortEntry +
-                                            longEntry + Entry("last ", "4 GB", "magnet:?xt=urn:btih:04")));
-  ASSERT_EQ(regex.MatchCount(), 2);
-  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
-  EXPECT_EQ(regex.SubMatchText(2, 14), "magnet:?xt=urn:btih:04");
+  PageEntries matched;
+  ASSERT_EQ(MatchResultEntries(matched, Entry("first ", "1 GB", "magnet:?xt=urn:btih:01") + shortEntry +
+                                            longEntry + Entry("last ", "4 GB", "magnet:?xt=urn:btih:04")),
+            2);
+  EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+  EXPECT_EQ(matched.regex.SubMatchText(2, 14), "magnet:?xt=urn:btih:04");
 }
 
 TEST(ResultPattern, TagsInCapitalsMatch) {
@@ -107,17 +108,16 @@ TEST(ResultPattern, TagsInCapitalsMatch) {
     }
     capitals = ReplaceAll(capitals, tag, upper);
   }
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, capitals));
-  ASSERT_EQ(regex.MatchCount(), 1);
-  EXPECT_EQ(regex.SubMatchText(1, 2), "5 GB");
-  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:05");
+  PageEntries matched;
+  ASSERT_EQ(MatchResultEntries(matched, capitals), 1);
+  EXPECT_EQ(matched.regex.SubMatchText(1, 2), "5 GB");
+  EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:05");
 }
 
 TEST(ResultPattern, APageWithoutEntriesMatchesNothing) {
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, "<html><body><ul></ul></body></html>"));
-  EXPECT_EQ(regex.MatchCount(), 0);
+  PageEntries matched;
+  EXPECT_EQ(MatchResultEntries(matched, "<html><body><ul></ul></body></html>"), 0);
+  EXPECT_TRUE(matched.engineMatched);
 }
 
 // A page as the search run receives it from the web request: its text ends at
@@ -132,14 +132,12 @@ Text PageTextOf(const Text& bodyBytes) {
 TEST(ResultPattern, APageEndsAtItsFirstZeroByte) {
   const Text first = Entry("before ", "1 GB", "magnet:?xt=urn:btih:01");
   const Text second = Entry("after ", "2 GB", "magnet:?xt=urn:btih:02");
-  RegexObject regex;
-  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<ul>\n" + first + Text(1, '\0') + second + "</ul>")));
-  ASSERT_EQ(regex.MatchCount(), 1);
-  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+  PageEntries matched;
+  ASSERT_EQ(MatchResultEntries(matched, PageTextOf("<ul>\n" + first + Text(1, '\0') + second + "</ul>")), 1);
+  EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
 
   // Before every entry: a page without entries, which ends a run quietly.
-  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<ul>\n" + Text(1, '\0') + first + second + "</ul>")));
-  EXPECT_EQ(regex.MatchCount(), 0);
+  EXPECT_EQ(MatchResultEntries(matched, PageTextOf("<ul>\n" + Text(1, '\0') + first + second + "</ul>")), 0);
 }
 
 // The same text in UTF-8 bytes.
@@ -154,18 +152,17 @@ Text Utf8Of(const Text& text) {
 TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
   const Text first = Utf8Of(Entry("\xD6\xD0 ", "1 GB", "magnet:?xt=urn:btih:01"));  // 中, a space
   const Text second = Utf8Of(Entry("\xD6\xD0 ", "2 GB", "magnet:?xt=urn:btih:02"));  // 中, a space
-  RegexObject regex;
+  PageEntries matched;
 
   // Before the meta tag: nothing after the zero byte is read, the declaration neither.
-  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<html>" + Text(1, '\0') + "<meta charset=\"utf-8\">\n" + first)));
-  EXPECT_EQ(regex.MatchCount(), 0);
+  EXPECT_EQ(MatchResultEntries(matched, PageTextOf("<html>" + Text(1, '\0') + "<meta charset=\"utf-8\">\n" + first)), 0);
 
   // After it: the page is decoded from utf-8, and still ends at the zero byte.
-  ASSERT_TRUE(MatchResultEntries(regex, PageTextOf("<html><meta charset=\"utf-8\">\n<ul>\n" + first + Text(1, '\0') +
-                                                   second + "</ul>")));
-  ASSERT_EQ(regex.MatchCount(), 1);
-  EXPECT_EQ(regex.SubMatchText(1, 1), "<a href=\"/hash/1.html\">\xD6\xD0 ");  // 中 in code page 936
-  EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
+  ASSERT_EQ(MatchResultEntries(matched, PageTextOf("<html><meta charset=\"utf-8\">\n<ul>\n" + first + Text(1, '\0') +
+                                                   second + "</ul>")),
+            1);
+  EXPECT_EQ(matched.regex.SubMatchText(1, 1), "<a href=\"/hash/1.html\">\xD6\xD0 ");  // 中 in code page 936
+  EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
 }
 
 // The rows the engine gives over the whole page, as it was run before the
@@ -173,13 +170,20 @@ TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
 std::vector<TextList> EntriesOverWholePage(TextView page) {
   RegexObject regex;
   EXPECT_TRUE(regex.Match(ResultPattern, page, false, false, true, true));
-  return EntriesOf(regex);
+  std::vector<TextList> entries;
+  constexpr int kGroups[] = {1, 2, 14};
+  EXPECT_TRUE(regex.ReadGroupsOfEveryMatch(kGroups, 3, TakeEntry, &entries));
+  return entries;
 }
 
-std::vector<TextList> EntriesOverFoundSpans(TextView page) {
-  RegexObject regex;
-  EXPECT_TRUE(MatchResultEntries(regex, page));
-  return EntriesOf(regex);
+// The rows over the entries found first: the engine's over them, or the
+// finder's own without the engine.
+std::vector<TextList> EntriesOverFoundSpans(TextView page, ResultMatcher matcher) {
+  PageEntries matched;
+  matched.matcher = matcher;
+  (void)MatchResultEntries(matched, page);
+  EXPECT_EQ(matched.engineMatched, matcher == ResultMatcher::EngineFirst);
+  return EntriesOf(matched);
 }
 
 TEST(ResultPattern, EveryPageOfTheSitesGivesTheRowsOfTheWholePage) {
@@ -189,19 +193,30 @@ TEST(ResultPattern, EveryPageOfTheSitesGivesTheRowsOfTheWholePage) {
                 regex.DotMatchesCarriageReturn() ? "matches" : "does not match");
   }
   std::ifstream index(SEED_SITE_PAGES_DIR "/index");
-  int pages = 0, pagesWithRows = 0;
+  int pages = 0, pagesWithRows = 0, pagesWithCharset = 0;
+  size_t rowsCompared = 0;
+  PageDecoder engineDecoder, builtInDecoder;
+  builtInDecoder.engineFirst = false;
   for (Text name; std::getline(index, name);) {
     std::ifstream file(SEED_SITE_PAGES_DIR "/" + name, std::ios::binary);
     ASSERT_TRUE(file) << name;
     const Text page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     SCOPED_TRACE(name);
-    const std::vector<TextList> rows = EntriesOverFoundSpans(page);
-    EXPECT_EQ(rows, EntriesOverWholePage(page));
+    const std::vector<TextList> rows = EntriesOverWholePage(page);
+    EXPECT_EQ(EntriesOverFoundSpans(page, ResultMatcher::EngineFirst), rows);
+    EXPECT_EQ(EntriesOverFoundSpans(page, ResultMatcher::BuiltIn), rows);
     ++pages;
     pagesWithRows += rows.empty() ? 0 : 1;
+    rowsCompared += rows.size();
+    const Text charset = DeclaredCharset(engineDecoder, page);
+    EXPECT_EQ(DeclaredCharset(builtInDecoder, page), charset);
+    pagesWithCharset += charset.empty() ? 0 : 1;
   }
+  std::printf("%d pages, %u entries compared with the engine over the whole page, %d declared charsets\n", pages,
+              unsigned(rowsCompared), pagesWithCharset);
   EXPECT_GE(pages, 45);
   EXPECT_GE(pagesWithRows, 30);
+  EXPECT_GE(pagesWithCharset, 1);
 }
 
 // Pages of the pattern's own pieces and of bytes that are no whole character
@@ -231,10 +246,12 @@ TEST(ResultPattern, RandomPagesOfThePatternsPiecesGiveTheRowsOfTheWholePage) {
   for (int round = 0; round < 250; ++round) {
     const Text page = RandomPage(random);
     SCOPED_TRACE(round);
-    const std::vector<TextList> found = EntriesOverFoundSpans(page);
-    EXPECT_EQ(found, EntriesOverWholePage(page));
-    rows += found.size();
+    const std::vector<TextList> whole = EntriesOverWholePage(page);
+    EXPECT_EQ(EntriesOverFoundSpans(page, ResultMatcher::EngineFirst), whole);
+    EXPECT_EQ(EntriesOverFoundSpans(page, ResultMatcher::BuiltIn), whole);
+    rows += whole.size();
   }
+  std::printf("250 random pages, %u entries compared with the engine over the whole page\n", unsigned(rows));
   EXPECT_GT(rows, 100u);
 }
 

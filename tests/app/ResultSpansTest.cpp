@@ -22,10 +22,20 @@ std::wstring Entry(const std::wstring& name, const std::wstring& magnet, const s
 }
 
 // The finder's spans are the reference's match texts joined by line feeds,
-// and the reference over them finds the same groups; returns the number of
-// matches.
+// and the reference over them finds the same groups; the finder's own groups
+// are the reference's too. Returns the number of matches.
 size_t ExpectSameMatchesOverSpans(std::wstring_view page, DotStops dotStops) {
   const std::vector<ReferenceMatch> overPage = ResultPatternReference(page, dotStops).EveryMatch();
+  std::vector<ResultEntry> found;
+  EXPECT_TRUE(ResultEntries(page, dotStops, found));
+  EXPECT_EQ(found.size(), overPage.size());
+  for (size_t match = 0; match < overPage.size() && match < found.size(); ++match) {
+    EXPECT_EQ(found[match].match.start, overPage[match].start);
+    for (size_t group = 0; group < 14; ++group)
+      EXPECT_EQ(page.substr(found[match].groups[group].start, found[match].groups[group].length),
+                overPage[match].groups[group])
+          << "match " << match << " group " << group + 1;
+  }
   std::wstring joined;
   for (const ReferenceMatch& match : overPage) {
     if (!joined.empty()) joined += L'\n';

@@ -4,7 +4,8 @@
 // one run beside a bare WinHttp loop that only fetches the same pages (a new
 // session a page, like WebRequest), the loops taking turns round by round.
 // Beside them, to tell where the time goes: WebRequest alone over the same
-// pages, and the result pattern alone over the same page texts. Then a search
+// pages, and the result pattern alone over the same page texts; and the
+// search with the built-in matcher in place of the engine. Then a search
 // of many rows for the UI thread's time per row, the bytes a row and
 // how soon a window on the UI thread answers a posted message meanwhile.
 // The ratios count, not the absolute times.
@@ -319,11 +320,10 @@ bool CountEntry(void* context, const Text*) {
 
 // The pattern over every page text, and the three groups of each match that a row reads.
 double TimedMatching(const std::vector<Text>& pageTexts, int& matches) {
-  RegexObject regex;
+  PageEntries entries;
   const double start = Now();
   for (const Text& page : pageTexts) {
-    if (!MatchResultEntries(regex, page)) continue;
-    (void)ReadResultEntries(regex, CountEntry, &matches);
+    if (MatchResultEntries(entries, page) > 0) ReadResultEntries(entries, CountEntry, &matches);
   }
   return Now() - start;
 }
@@ -421,19 +421,25 @@ int main(int argumentCount, char** arguments) {
   }
   messageKinds.clear();
 
-  SearchFigures search;
+  SearchFigures search, builtInSearch;
   FetchFigures bare, webRequest;
   double matchingSeconds = 0, decodingSeconds = 0, serverSearchCpu = 0, serverBareCpu = 0;
   int matches = 0;
   // The loops take turns in a rotating order, so that load from other
   // processes falls on all of them alike.
   for (int round = 0; round < rounds; ++round) {
-    for (int turn = 0; turn < 3; ++turn) {
+    for (int turn = 0; turn < 4; ++turn) {
       const double serverCpu = site.CpuSeconds();
-      switch ((turn + round) % 3) {
+      switch ((turn + round) % 4) {
         case 0:
           search.Add(TimedSearch(kRatioKeyword));
           serverSearchCpu += site.CpuSeconds() - serverCpu;
+          break;
+        case 3:
+          // The same search with the engine left out: the built-in finder's matches and groups.
+          app.search.resultMatcher = ResultMatcher::BuiltIn;
+          builtInSearch.Add(TimedSearch(kRatioKeyword));
+          app.search.resultMatcher = ResultMatcher::EngineFirst;
           break;
         case 1:
           TimedFetches(paths, bare, bareFetch);
@@ -455,6 +461,9 @@ int main(int argumentCount, char** arguments) {
   std::printf("  bare WinHttp loop:          %8.1f ms a loop    %6.2f ms a page  (slowest page %.1f ms)\n",
               1000 * bare.seconds / rounds, 1000 * bare.seconds / requests, 1000 * bare.slowest);
   std::printf("  search / bare fetch loop:   %8.2f   (target at most 1.5)\n", search.seconds / bare.seconds);
+  std::printf("  search run, without the engine (built-in matcher): %8.1f ms a search  (%d rows a search; %.2f of "
+              "the search with the engine)\n",
+              1000 * builtInSearch.seconds / rounds, builtInSearch.rows / rounds, builtInSearch.seconds / search.seconds);
   std::printf("where a search's time goes, per search:\n");
   std::printf("  WebRequest alone, the same pages:     %8.1f ms  (%.2f of the bare loop; slowest page %.1f ms)\n",
               1000 * webRequest.seconds / rounds, webRequest.seconds / bare.seconds, 1000 * webRequest.slowest);
@@ -538,7 +547,8 @@ int main(int argumentCount, char** arguments) {
   DestroyWindow(prober.probe);
   ResetAppState();
   OleUninitialize();
-  const bool complete = largeSearch.rows == largeOne.rows && search.rows == rounds * kRatioPages * kRatioEntries;
+  const bool complete = largeSearch.rows == largeOne.rows && search.rows == rounds * kRatioPages * kRatioEntries &&
+                        builtInSearch.rows == search.rows;
   if (!complete) std::fprintf(stderr, "a search did not list every row\n");
   return complete ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 // ResultEntrySpans: over a page of the pattern's pieces (each input byte picks
 // one), the spans are exactly the plain backtracking matcher's matches joined
-// by line feeds, and that matcher over the spans finds the same groups. Bit 0
-// of the options byte: the dot stops at every line end, not only at LF.
+// by line feeds, and that matcher over the spans finds the same groups, which
+// are the finder's own groups too. Bit 0 of the options byte: the dot stops
+// at every line end, not only at LF.
 #include "app/ResultSpans.h"
 #include "tests/app/ResultPatternReference.h"
 #include "tests/fuzz/FuzzInput.h"
@@ -36,6 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!joined.empty()) joined += L'\n';
     joined.append(page, match.start, match.end - match.start);
   }
+  std::vector<ResultEntry> found;
+  FUZZ_CHECK(ResultEntries(page, dotStops, found));
+  FUZZ_CHECK(found.size() == overPage.size());
+  for (size_t match = 0; match < overPage.size(); ++match)
+    for (size_t group = 0; group < 14; ++group)
+      FUZZ_CHECK(page.substr(found[match].groups[group].start, found[match].groups[group].length) ==
+                 overPage[match].groups[group]);
   const std::wstring spans = ResultEntrySpans(page, dotStops);
   FUZZ_CHECK(spans == joined);
   const std::vector<ReferenceMatch> overSpans = ResultPatternReference(spans, dotStops).EveryMatch();

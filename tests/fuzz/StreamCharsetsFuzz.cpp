@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/fuzz/FuzzInput.h"
-#include "wine/AdodbStream/Charsets.h"
+#include "text/Charsets.h"
 #include "wine/AdodbStream/StreamState.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "wine/AdodbStream/Charsets.h"
+#include "text/Charsets.h"
 
 namespace {
 

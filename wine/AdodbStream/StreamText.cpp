@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "system/SystemFunction.h"
-#include "wine/AdodbStream/Charsets.h"
+#include "text/Charsets.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wine/AdodbStream/Charsets.h"
+#include "text/Charsets.h"
 
 namespace {
 
@@ -21,6 +21,14 @@ constexpr CharsetName kCharsets[] = {
     {L"windows-1252", 1252},      {L"windows-1253", 1253},      {L"windows-1254", 1254},
     {L"windows-1255", 1255},      {L"windows-1256", 1256},      {L"windows-1257", 1257},
     {L"windows-1258", 1258},
+    // Other names the system's charset list gives the same code pages.
+    {L"ascii", 20127},            {L"cp936", 936},              {L"euc-cn", 936},
+    {L"windows-936", 936},        {L"hz-gb-2312", 52936},       {L"big5-hkscs", 950},
+    {L"cp950", 950},              {L"shift-jis", 932},          {L"sjis", 932},
+    {L"csshiftjis", 932},         {L"windows-31j", 932},        {L"x-euc-jp", 20932},
+    {L"iso-2022-jp", 50220},      {L"cp949", 949},              {L"iso-2022-kr", 50225},
+    {L"latin1", 28591},           {L"iso-8859-13", 28603},      {L"tis-620", 874},
+    {L"cp866", 866},              {L"ibm866", 866},             {L"koi8-ru", 21866},
 };
 
 // Charset names are ASCII: only A to Z fold, so no other letter can pass for one.
