@@ -10,7 +10,7 @@ import html
 import re
 from dataclasses import dataclass, field
 
-BENCH_KEYWORD = re.compile(r"bench-(\d{1,5})x(\d{1,3})\Z")
+BENCH_KEYWORD = re.compile(r"bench-(\d{1,5})x(\d{1,3})(?:-last(\d{1,2})mb)?\Z")
 
 
 @dataclass
@@ -38,6 +38,7 @@ class Keyword:
     names: object = None            # (page, index) -> file name
     entries: object = None          # page -> [Entry], overrides the generated ones
     padding: int = 0                # bytes of file list per entry (benchmark pages)
+    last_page_padding: int = 0      # the same on the last page, where set
     extra: dict = field(default_factory=dict)
 
 
@@ -105,7 +106,9 @@ def find_keyword(keyword_bytes):
             return KEYWORDS[text], text
         bench = BENCH_KEYWORD.match(text)
         if bench:
-            return Keyword(int(bench.group(1)), int(bench.group(2)), padding=450,
+            pages, per_page = int(bench.group(1)), int(bench.group(2))
+            last_page_bytes = int(bench.group(3) or 0) * 1024 * 1024
+            return Keyword(pages, per_page, padding=450, last_page_padding=last_page_bytes // per_page,
                            names=lambda page, index, text=text: f"{text} entry {page}-{index + 1}.mkv"), text
     return None, keyword_bytes.decode("gbk", errors="replace")
 
@@ -121,9 +124,14 @@ def entries_of(keyword, text, page):
 
 def file_list(entry, padding):
     text = f"{html.escape(entry.name)} 及其他文件"
-    while len(text.encode("utf-8")) < padding:
-        text += f" | part-{len(text):05d}.bin (12.5 MB)"
-    return text
+    # Joined once: a page of many megabytes is made in one pass.
+    parts, characters, size = [text], len(text), len(text.encode("utf-8"))
+    while size < padding:
+        part = f" | part-{characters:05d}.bin (12.5 MB)"
+        parts.append(part)
+        characters += len(part)
+        size += len(part)
+    return "".join(parts)
 
 
 def entry_lines(entry, padding):
@@ -175,8 +183,10 @@ def page_markup(keyword, text, page):
              f'<form action="/search"><input name="q" value="{shown}"></form>']
     if entries:
         body = ['<ul class="result-list">']
+        padding = keyword.last_page_padding if page == keyword.page_count and keyword.last_page_padding \
+            else keyword.padding
         for entry in entries:
-            body += entry_lines(entry, keyword.padding)
+            body += entry_lines(entry, padding)
         body.append("</ul>")
         body.append(f'<div class="pager"><span>第{page}页</span> <a href="time-{page + 1}.html">下一页</a></div>')
     else:
