@@ -77,9 +77,10 @@ void RedrawRow(const ListView& list, int row) {
 }
 
 void ToggleCheck(ListView& list, int row) {
-  int state = list.rows.Check(row);
+  const int stored = StoreRowAt(list.order, row);
+  int state = list.rows.Check(stored);
   if (state != 0 && state != 1) return;  // no check box
-  list.rows.SetCheck(row, 1 - state);
+  list.rows.SetCheck(stored, 1 - state);
   RedrawRow(list, row);
 }
 
@@ -92,7 +93,7 @@ LRESULT SetItemState(ListView& list, HWND window, WPARAM wParam, LVITEMW& item) 
     list.rows.SetEveryCheck(state);
     InvalidateRect(window, nullptr, FALSE);
   } else {
-    list.rows.SetCheck(row, state);
+    list.rows.SetCheck(StoreRowAt(list.order, row), state);
     RedrawRow(list, row);
   }
   LVITEMW rest = item;
@@ -122,7 +123,7 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       LRESULT state = mask & ~LVIS_STATEIMAGEMASK
                           ? DefSubclassProc(window, message, wParam, LPARAM(mask & ~LVIS_STATEIMAGEMASK))
                           : 0;
-      if (mask & LVIS_STATEIMAGEMASK) state |= INDEXTOSTATEIMAGEMASK(list.rows.Check(int(wParam)) + 1);
+      if (mask & LVIS_STATEIMAGEMASK) state |= INDEXTOSTATEIMAGEMASK(list.rows.Check(StoreRowAt(list.order, int(wParam))) + 1);
       return state;
     }
     case WM_LBUTTONDOWN:
@@ -151,6 +152,35 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
+// The arrow of the sorted column's order on its header, none on the others;
+// `column` -1 for none anywhere.
+void ShowSortArrow(HWND list, int column, bool descending) {
+  const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int count = int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (index == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+    SendMessageW(header, HDM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+// Rows merged into a sorted view show at once: they may land anywhere in it.
+// The row at the top stays there, the view scrolled by the rows landed above it.
+void ShowMergedRows(ListView& list, int firstNew) {
+  const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
+  const int landedAbove = MergeNewRows(list.order, list.rows, firstNew, top);
+  ShowRowCount(list);
+  if (landedAbove > 0 && top > 0) {
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list.handle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(list.handle, LVM_SCROLL, 0, LPARAM(landedAbove * (bounds.bottom - bounds.top)));
+  }
+  InvalidateRect(list.handle, nullptr, FALSE);
+}
+
 }  // namespace
 
 void ListView::Attach(HWND list) {
@@ -168,7 +198,10 @@ int ListView::AppendRow() {
     empty.Add({}, {}, {}, {});
     if (!rows.Append(empty)) return;
     row = rows.RowCount() - 1;
-    ShowRowCount(*this);
+    if (order.sorted)
+      ShowMergedRows(*this, row);
+    else
+      ShowRowCount(*this);
   };
   (void)RunOnUiThread(handle, operation);
   return row;
@@ -177,7 +210,11 @@ int ListView::AppendRow() {
 bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const int before = rows.RowCount();
   const bool whole = rows.Append(batch, rowLimit);
-  if (rows.RowCount() != before) ShowRowCountSoon(*this);
+  if (rows.RowCount() == before) return whole;
+  if (order.sorted)
+    ShowMergedRows(*this, before);
+  else
+    ShowRowCountSoon(*this);
   return whole;
 }
 
@@ -193,14 +230,18 @@ void ListView::ShowPendingRowsSoon() {
 void ListView::SetCellText(int row, int column, TextView text) {
   Text copy(text);
   auto operation = [&] {
-    if (rows.SetCell(row, column, copy)) SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
+    const int stored = StoreRowAt(order, row);
+    if (!rows.SetCell(stored, column, copy)) return;
+    // The row keeps its place until the next sort.
+    if (order.sorted && order.column == column) order.keys[stored] = SortKey(column, rows.Cell(stored, column), stored);
+    SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
   };
   (void)RunOnUiThread(handle, operation);
 }
 
 Text ListView::GetCellText(int row, int column) const {
   Text text;
-  auto operation = [&] { text = Text(rows.Cell(row, column)); };
+  auto operation = [&] { text = Text(rows.Cell(StoreRowAt(order, row), column)); };
   (void)RunOnUiThread(handle, operation);
   return text;
 }
@@ -216,6 +257,8 @@ void ListView::DeleteAllRows() {
   auto operation = [&] {
     const bool viewEmpty = rowCountShown == 0 && rows.RowCount() == 0;
     rows.Clear();
+    if (order.column >= 0) ShowSortArrow(handle, -1, false);
+    ResetOrder(order);
     rowCountThrottle.Cancel();
     rowCountShown = 0;
     if (!viewEmpty) SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);  // a list already empty is not redrawn
@@ -225,7 +268,7 @@ void ListView::DeleteAllRows() {
 
 int ListView::GetRowCheck(int row) const {
   int state = -1;
-  auto operation = [&] { state = rows.Check(row); };
+  auto operation = [&] { state = rows.Check(StoreRowAt(order, row)); };
   (void)RunOnUiThread(handle, operation);
   return state;
 }
@@ -261,8 +304,18 @@ int ListView::SelectedRow() const {
 void ListView::ShowItem(NMLVDISPINFOW& request) const {
   LVITEMW& item = request.item;
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    TextToUtf16(rows.Cell(item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
+    TextToUtf16(rows.Cell(StoreRowAt(order, item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
   if (item.mask & LVIF_STATE) {
-    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(item.iItem) + 1);
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(StoreRowAt(order, item.iItem)) + 1);
   }
+}
+
+void ListView::SortByColumn(int column) {
+  if (column < 0 || column >= RowStore::kColumnCount) return;
+  ShowPendingRows();
+  // A column's first click sorts up, each next one turns the order round.
+  const bool descending = column == order.column && !order.descending;
+  SortRows(order, rows, column, descending);
+  ShowSortArrow(handle, column, descending);
+  InvalidateRect(handle, nullptr, FALSE);
 }

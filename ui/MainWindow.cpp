@@ -55,6 +55,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       if (header->idFrom != UINT_PTR(ControlId::超级列表框1)) return 0;
       if (header->code == UINT(LVN_GETDISPINFOW))
         target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+      else if (header->code == UINT(LVN_COLUMNCLICK))
+        target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
       else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;

@@ -64,6 +64,33 @@ class ResultListAtScale : public ResultActions {
     SendInputs({down, up});
     PumpMessagesFor(GetDoubleClickTime() + 50);  // the next click is no double click
   }
+  // A click on the middle of the column's header, as the user clicks it.
+  static void ClickHeader(int column) {
+    const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+    RECT bounds = {};
+    SendMessageW(header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&bounds));
+    POINT middle = {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    MapWindowPoints(header, List().handle, &middle, 1);
+    LeftClickAt(middle);
+  }
+  // Each header's sort arrow: 'u' up, 'd' down, '-' none.
+  static std::string SortArrows() {
+    const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+    std::string arrows;
+    for (int column = 0; column < RowStore::kColumnCount; ++column) {
+      HDITEMW item = {};
+      item.mask = HDI_FORMAT;
+      SendMessageW(header, HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+      arrows += item.fmt & HDF_SORTUP ? 'u' : item.fmt & HDF_SORTDOWN ? 'd' : '-';
+    }
+    return arrows;
+  }
+  // The arrival numbers (序号) of the rows shown at `positions`.
+  static std::string NumbersAt(std::initializer_list<int> positions) {
+    std::string numbers;
+    for (int position : positions) numbers += List().GetCellText(position, 0) + " ";
+    return numbers;
+  }
   static void PressKey(WORD key) {
     INPUT down = {}, up = {};
     down.type = up.type = INPUT_KEYBOARD;
@@ -171,6 +198,66 @@ TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   EXPECT_EQ(List().SelectedRow(), kManyRows - 1);
   PressKey(VK_HOME);
   EXPECT_EQ(List().SelectedRow(), 0);
+}
+
+TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSearchStartsInArrivalOrder) {
+  List().SetCellText(10, 2, "2 GB");
+  List().SetCellText(20, 2, "900 KB");
+  List().SetCellText(30, 2, "\xCE\xB4\xD6\xAA");  // 未知: no size
+  List().SetCellText(40, 2, "1.2 MB");
+  List().SetCellText(50, 2, "0.5 TB");
+  const int last = kManyRows - 1;
+  ClickHeader(2);
+  EXPECT_EQ(SortArrows(), "--u-");
+  EXPECT_EQ(NumbersAt({0, 1, 2, 3, last - 2, last - 1, last}), "21 41 1 2 11 51 31 ");
+  ClickHeader(2);
+  EXPECT_EQ(SortArrows(), "--d-");
+  EXPECT_EQ(NumbersAt({0, 1, 2, 3, 4, last - 1, last}), "31 51 11 1 2 41 21 ");
+
+  // A check set on a sorted row is that row's.
+  List().SetRowCheck(1, 1);
+  EXPECT_EQ(List().GetRowCheck(1), 1);
+  EXPECT_EQ(List().rows.Check(50), 1);
+
+  ClickHeader(1);
+  EXPECT_EQ(SortArrows(), "-u--");
+  EXPECT_EQ(NumbersAt({2, 10, 11, last}), "3 11 12 100000 ");  // "file 2" before "file 10"
+  EXPECT_EQ(List().GetCellText(2, 1), FileNameOf(2));
+
+  ClickHeader(0);
+  EXPECT_EQ(SortArrows(), "u---");
+  EXPECT_EQ(NumbersAt({0, 2, last}), "1 3 100000 ");
+  ClickHeader(0);
+  EXPECT_EQ(SortArrows(), "d---");
+  EXPECT_EQ(NumbersAt({0, last}), "100000 1 ");
+
+  List().DeleteAllRows();
+  EXPECT_EQ(SortArrows(), "----");
+  RowBatch few;
+  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(few));
+  EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
+}
+
+TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopRowStays) {
+  ClickHeader(1);
+  const RECT first = ShownRow(0);
+  Send(LVM_SCROLL, 0, LPARAM(50000 * (first.bottom - first.top)));
+  PumpMessagesFor(50);
+  const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
+  ASSERT_GT(top, 40000);
+  const Text topNumber = List().GetCellText(top, 0);
+
+  RowBatch more;
+  more.Add("100001", "zzz.iso", "1 GB", AddressOf(kManyRows));
+  more.Add("100002", "file 3 a.iso", "1 GB", AddressOf(kManyRows + 1));
+  more.Add("100003", "FILE 03 a.iso", "1 GB", AddressOf(kManyRows + 2));
+  ASSERT_TRUE(List().AppendRows(more));
+  PumpMessagesFor(60);
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 3);
+  EXPECT_EQ(NumbersAt({3, 4, 5, kManyRows + 2}), "100002 100003 4 100001 ");  // ties: after the rows before them
+  EXPECT_EQ(int(Send(LVM_GETTOPINDEX, 0, 0)), top + 2);
+  EXPECT_EQ(List().GetCellText(top + 2, 0), topNumber);
 }
 
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
