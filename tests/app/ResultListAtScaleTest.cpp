@@ -169,6 +169,26 @@ TEST_F(ResultListAtScale, HandOffOfCheckedRowsAndThePopupMenuOnARowFarDown) {
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
 }
 
+TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
+  ClickHeader(0);
+  ClickHeader(0);  // the last to arrive on top
+  SetChecked(app.window.循环执行, true);
+  Choose(ControlId::复制下载地址);
+  const std::string all = UpToZero(ClipboardBytes(CF_TEXT), 1);
+  Text expected;
+  for (int row = 0; row < kManyRows; ++row) expected += AddressOf(row) + "\r\n";
+  EXPECT_TRUE(all == expected) << all.substr(0, 80);
+
+  ThunderAgentRegistration thunder;
+  List().SetRowCheck(kManyRows - 1 - 5, 1);  // the row that arrived sixth
+  List().SetRowCheck(0, 1);                  // the last to arrive
+  Choose(ControlId::下载种子);
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].argument, Wide(AddressOf(5)));
+  EXPECT_EQ(calls[2].argument, Wide(AddressOf(kManyRows - 1)));
+}
+
 TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   const POINT box = CheckBoxOf(99995);
   LeftClickAt(box);
