@@ -110,6 +110,10 @@ void OnSelectAllClick(AppState& app) {
 
 void OnListRightClick(AppState& app) { app.window.右键选项.PopUpAtCursor(app.window.window.handle); }
 
+void OnListMenuKey(AppState& app) {
+  app.window.右键选项.PopUpAt(app.window.window.handle, app.window.超级列表框1.FocusedRowCorner());
+}
+
 void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {

@@ -105,6 +105,9 @@ struct ListView {
   // Every row's check state at once, redrawn once.
   void SetEveryRowCheck(int state);
   [[nodiscard]] int SelectedRow() const;
+  // Where the focused row's menu opens, on the screen: the row's lower left
+  // corner (the row brought into sight), the list's upper left without one.
+  [[nodiscard]] POINT FocusedRowCorner() const;
   // Sorts by the column as a click on its header does (UI thread).
   void SortByColumn(int column);
   // The texts and check state the view asks for, from the store.

@@ -134,12 +134,23 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       ToggleCheck(list, row);
       return 0;
     }
+    case WM_SYSKEYDOWN:
+      if (wParam != VK_F10 || GetKeyState(VK_SHIFT) >= 0) break;
+      [[fallthrough]];
     case WM_KEYDOWN:
+      if (wParam == VK_APPS || wParam == VK_F10) {
+        // The row's menu, asked of the window as a keyboard WM_CONTEXTMENU.
+        SendMessageW(GetParent(window), WM_CONTEXTMENU, WPARAM(window), LPARAM(-1));
+        return 0;
+      }
       if (wParam != VK_SPACE) break;
       ToggleCheck(list, int(SendMessageW(window, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)));
       return 0;
     case WM_CHAR:
       if (wParam == L' ') return 0;  // the space toggled a check box, it finds no row
+      break;
+    case WM_CONTEXTMENU:
+      if (lParam == LPARAM(-1)) return 0;  // the keys were answered as they went down
       break;
     case WM_TIMER:
       if (wParam != kRowCountTimer) break;
@@ -308,6 +319,22 @@ void ListView::ShowItem(NMLVDISPINFOW& request) const {
   if (item.mask & LVIF_STATE) {
     item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(StoreRowAt(order, item.iItem)) + 1);
   }
+}
+
+POINT ListView::FocusedRowCorner() const {
+  POINT corner = {};
+  auto operation = [&] {
+    const int row = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    if (row >= 0) {
+      SendMessageW(handle, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+      if (SendMessageW(handle, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&bounds)))
+        corner = {bounds.left, bounds.bottom};
+    }
+    ClientToScreen(handle, &corner);
+  };
+  (void)RunOnUiThread(handle, operation);
+  return corner;
 }
 
 void ListView::SortByColumn(int column) {

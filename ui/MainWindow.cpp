@@ -57,10 +57,18 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
       else if (header->code == UINT(LVN_COLUMNCLICK))
         target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+      else if (header->code == UINT(LVN_KEYDOWN) && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
+               GetKeyState(VK_CONTROL) < 0)
+        Raise(*target, ControlId::复制下载地址, ControlEvent::Chosen);  // Ctrl+C copies as the menu item does
       else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // From the keyboard; a click's menu comes with NM_RCLICK.
+      if (HWND(wParam) == target->超级列表框1.handle && lParam == LPARAM(-1))
+        Raise(*target, ControlId::超级列表框1, ControlEvent::MenuKey);
+      return 0;
     case WM_DPICHANGED:
       // Both halves of wParam carry the new DPI; lParam the rectangle the system suggests.
       LayOutForDpi(*target, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

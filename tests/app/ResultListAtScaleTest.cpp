@@ -91,6 +91,13 @@ class ResultListAtScale : public ResultActions {
     for (int position : positions) numbers += List().GetCellText(position, 0) + " ";
     return numbers;
   }
+  static INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    return input;
+  }
   static void PressKey(WORD key) {
     INPUT down = {}, up = {};
     down.type = up.type = INPUT_KEYBOARD;
@@ -187,6 +194,31 @@ TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
   ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].argument, Wide(AddressOf(5)));
   EXPECT_EQ(calls[2].argument, Wide(AddressOf(kManyRows - 1)));
+}
+
+TEST_F(ResultListAtScale, CtrlCCopiesAndShiftF10OrTheMenuKeyOpensTheMenuAtTheFocusedRow) {
+  const RECT row = ShownRow(99990);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  PutMarkerOnClipboard();
+  SendInputs({KeyInput(VK_CONTROL, 0), KeyInput('C', 0), KeyInput('C', KEYEVENTF_KEYUP),
+              KeyInput(VK_CONTROL, KEYEVENTF_KEYUP)});
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
+
+  MoveCursorOnList({5, 5});  // away from the row: the menu goes to the row, not the pointer
+  POINT corner = {row.left, row.bottom};
+  ClientToScreen(List().handle, &corner);
+  for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_SHIFT, VK_F10}, std::vector<WORD>{VK_APPS}}) {
+    PutMarkerOnClipboard();
+    ASSERT_TRUE(MenuDriver::OpenAndPress({VK_DOWN, VK_RETURN}, [&] {
+      std::vector<INPUT> inputs;
+      for (WORD key : keys) inputs.push_back(KeyInput(key, 0));
+      for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(KeyInput(*key, KEYEVENTF_KEYUP));
+      SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    })) << keys.back();
+    EXPECT_EQ(MenuDriver::shownAt.left, corner.x);
+    EXPECT_EQ(MenuDriver::shownAt.top, corner.y);
+    EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
+  }
 }
 
 TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
