@@ -105,6 +105,10 @@ struct ListView {
   // Every row's check state at once, redrawn once.
   void SetEveryRowCheck(int state);
   [[nodiscard]] int SelectedRow() const;
+  // Type-ahead (LVN_ODFINDITEM): the first position from the request's start
+  // whose 文件名 begins with its text, ASCII letters without case, wrapping
+  // when it asks; -1 for none.
+  [[nodiscard]] int FindRow(const NMLVFINDITEMW& request) const;
   // Where the focused row's menu opens, on the screen: the row's lower left
   // corner (the row brought into sight), the list's upper left without one.
   [[nodiscard]] POINT FocusedRowCorner() const;

@@ -321,6 +321,23 @@ void ListView::ShowItem(NMLVDISPINFOW& request) const {
   }
 }
 
+int ListView::FindRow(const NMLVFINDITEMW& request) const {
+  constexpr int kNameColumn = 1;
+  const LVFINDINFOW& find = request.lvfi;
+  if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
+  const Text wanted = Utf16ToText(find.psz);
+  const int count = rows.RowCount();
+  const int start = request.iStart >= 0 && request.iStart < count ? request.iStart : 0;
+  const int steps = find.flags & LVFI_WRAP ? count : count - start;
+  for (int step = 0; step < steps; ++step) {
+    const int position = (start + step) % count;
+    const TextView name = rows.Cell(StoreRowAt(order, position), kNameColumn);
+    if (!(find.flags & LVFI_PARTIAL) && name.size() != wanted.size()) continue;
+    if (FindText(name.substr(0, wanted.size()), wanted, 1, LetterCase::IgnoreAscii) == 1) return position;
+  }
+  return -1;
+}
+
 POINT ListView::FocusedRowCorner() const {
   POINT corner = {};
   auto operation = [&] {

@@ -53,6 +53,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom != UINT_PTR(ControlId::超级列表框1)) return 0;
+      if (header->code == UINT(LVN_ODFINDITEMW))
+        return target->超级列表框1.FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(lParam));
       if (header->code == UINT(LVN_GETDISPINFOW))
         target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
       else if (header->code == UINT(LVN_COLUMNCLICK))

@@ -221,6 +221,27 @@ TEST_F(ResultListAtScale, CtrlCCopiesAndShiftF10OrTheMenuKeyOpensTheMenuAtTheFoc
   }
 }
 
+TEST_F(ResultListAtScale, TypedTextMovesToTheNextRowWhoseNameBeginsWithItWrappingAtTheEnd) {
+  List().SetCellText(99997, 1, "\xD6\xD0\xCE\xC4 x.iso");  // 中文
+  List().SetCellText(12, 1, "\xD6\xD0\xB9\xFA.iso");       // 中国
+  List().SetCellText(500, 1, "movie.mkv");
+  const RECT row = ShownRow(99990);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  const auto type = [](const std::wstring& text) {
+    for (wchar_t character : text) PostMessageW(List().handle, WM_CHAR, character, 1);  // a repeat count of 1
+    PumpMessagesFor(100);
+  };
+  type(L"\u4E2D\u6587");  // 中文: the row below
+  EXPECT_EQ(List().SelectedRow(), 99997);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED), 99997);
+  PumpMessagesFor(1200);  // a pause starts a new search
+  type(L"\u4E2D\u56FD");  // 中国: past the end, from the top
+  EXPECT_EQ(List().SelectedRow(), 12);
+  PumpMessagesFor(1200);
+  type(L"MOV");  // letters without case; a space would toggle the focused row's box
+  EXPECT_EQ(List().SelectedRow(), 500);
+}
+
 TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   const POINT box = CheckBoxOf(99995);
   LeftClickAt(box);
