@@ -54,6 +54,7 @@ void ShowRowCountSoon(ListView& list) {
 bool NeedsEveryRow(UINT message) {
   switch (message) {
     case LVM_REDRAWITEMS:
+    case LVM_GETTOPINDEX:  // asked a batch into a sorted view; the shown rows answer it
       return false;
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -178,16 +179,19 @@ void ShowSortArrow(HWND list, int column, bool descending) {
   }
 }
 
-// Rows merged into a sorted view show at once: they may land anywhere in it.
-// The row at the top stays there, the view scrolled by the rows landed above it.
+// Rows merged into a sorted view may land anywhere in it: what it shows is
+// redrawn, and the row at the top stays there, the view scrolled by the rows
+// landed above it. The count follows as for rows in arrival order.
 void ShowMergedRows(ListView& list, int firstNew) {
   const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
   const int landedAbove = MergeNewRows(list.order, list.rows, firstNew, top);
-  ShowRowCount(list);
   if (landedAbove > 0 && top > 0) {
+    ShowRowCount(list);  // the view scrolls only within its count
     RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
     SendMessageW(list.handle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
     SendMessageW(list.handle, LVM_SCROLL, 0, LPARAM(landedAbove * (bounds.bottom - bounds.top)));
+  } else {
+    ShowRowCountSoon(list);
   }
   InvalidateRect(list.handle, nullptr, FALSE);
 }

@@ -75,15 +75,15 @@ Text SizeKey(TextView text) {
   return "\x01";
 }
 
-uint32_t KeyPrefix(const Text& key) {
-  uint32_t prefix = 0;
-  for (size_t index = 0; index < 4; ++index)
+uint64_t KeyPrefix(const Text& key) {
+  uint64_t prefix = 0;
+  for (size_t index = 0; index < 8; ++index)
     prefix = (prefix << 8) | (index < key.size() ? (unsigned char)key[index] : 0);
   return prefix;
 }
 
 struct Entry {
-  uint32_t prefix;  // the key's first bytes: most comparisons end here
+  uint64_t prefix;  // the key's first bytes: most comparisons end here
   int row;
 };
 
@@ -105,8 +105,8 @@ std::vector<Entry> Entries(const RowOrder& order, int first, int end) {
   return entries;
 }
 
+// Grows as a vector does: reserving the exact count a batch would move every key each time.
 void AddKeys(RowOrder& order, const RowStore& store, int first) {
-  order.keys.reserve(size_t(store.RowCount()));
   for (int row = first; row < store.RowCount(); ++row)
     order.keys.push_back(SortKey(order.column, store.Cell(row, order.column), row));
 }
@@ -134,7 +134,10 @@ void SortRows(RowOrder& order, const RowStore& store, int column, bool descendin
   order.column = column;
   order.descending = descending;
   if (column == 0 && !descending) return;
-  if (!keysKept) AddKeys(order, store, 0);
+  if (!keysKept) {
+    order.keys.reserve(size_t(store.RowCount()));
+    AddKeys(order, store, 0);
+  }
   order.sorted = true;
   std::vector<Entry> entries = Entries(order, 0, store.RowCount());
   std::stable_sort(entries.begin(), entries.end(), EntryOrder{&order.keys, descending});
