@@ -179,12 +179,34 @@ void ShowSortArrow(HWND list, int column, bool descending) {
   }
 }
 
+// Moves the selection and the focus (one row each: the list takes one) from
+// the positions they had to those their rows have now.
+void FollowChosenRow(HWND list, int before, int after, UINT state) {
+  if (before < 0 || before == after) return;
+  LVITEMW item = {};
+  item.stateMask = state;
+  item.state = 0;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(before), reinterpret_cast<LPARAM>(&item));
+  item.state = state;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(after), reinterpret_cast<LPARAM>(&item));
+}
+
 // Rows merged into a sorted view may land anywhere in it: what it shows is
-// redrawn, and the row at the top stays there, the view scrolled by the rows
-// landed above it. The count follows as for rows in arrival order.
+// redrawn, the row at the top stays there, the view scrolled by the rows
+// landed above it, and the selected and focused rows stay the user's (an
+// action on the selected row must act on the row chosen). The count follows
+// as for rows in arrival order.
 void ShowMergedRows(ListView& list, int firstNew) {
   const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
-  const int landedAbove = MergeNewRows(list.order, list.rows, firstNew, top);
+  const int selected = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  const int focused = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+  std::vector<int> positions{top, selected, focused};
+  MergeNewRows(list.order, list.rows, firstNew, positions);
+  const int landedAbove = positions[0] - top;
+  if ((selected >= 0 && positions[1] != selected) || (focused >= 0 && positions[2] != focused))
+    ShowRowCount(list);  // the new positions exist in the view
+  FollowChosenRow(list.handle, selected, positions[1], LVIS_SELECTED);
+  FollowChosenRow(list.handle, focused, positions[2], LVIS_FOCUSED);
   if (landedAbove > 0 && top > 0) {
     ShowRowCount(list);  // the view scrolls only within its count
     RECT bounds = {LVIR_BOUNDS, 0, 0, 0};

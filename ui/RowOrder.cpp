@@ -145,8 +145,8 @@ void SortRows(RowOrder& order, const RowStore& store, int column, bool descendin
   for (size_t index = 0; index < entries.size(); ++index) order.rows[index] = entries[index].row;
 }
 
-int MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, int top) {
-  if (!order.sorted || firstNew >= store.RowCount()) return 0;
+void MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, std::vector<int>& positions) {
+  if (!order.sorted || firstNew >= store.RowCount()) return;
   AddKeys(order, store, firstNew);
   const EntryOrder before{&order.keys, order.descending};
   std::vector<Entry> added = Entries(order, firstNew, store.RowCount());
@@ -154,15 +154,17 @@ int MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, int top) 
   // Each new row's place among the rows shown: after those it ties with, as
   // it arrived later. Only the rows below the first place move.
   std::vector<int> places(added.size());
-  int landedAbove = 0;
+  std::vector<int> landedAbove(positions.size(), 0);
   for (size_t index = 0; index < added.size(); ++index) {
     const auto place = std::upper_bound(order.rows.begin(), order.rows.end(), added[index],
                                         [&](const Entry& entry, int row) {
                                           return before(entry, Entry{KeyPrefix(order.keys[row]), row});
                                         });
     places[index] = int(place - order.rows.begin());
-    if (places[index] <= top) ++landedAbove;
+    for (size_t tracked = 0; tracked < positions.size(); ++tracked)
+      if (positions[tracked] >= 0 && places[index] <= positions[tracked]) ++landedAbove[tracked];
   }
+  for (size_t tracked = 0; tracked < positions.size(); ++tracked) positions[tracked] += landedAbove[tracked];
   const size_t shown = order.rows.size();
   order.rows.resize(shown + added.size());
   size_t from = shown;  // old rows not yet moved: [0, from)
@@ -171,5 +173,4 @@ int MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, int top) 
     for (; from > place; --from) order.rows[from - 1 + index + 1] = order.rows[from - 1];
     order.rows[place + index] = added[index].row;
   }
-  return landedAbove;
 }

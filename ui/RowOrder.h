@@ -32,6 +32,6 @@ void SortRows(RowOrder& order, const RowStore& store, int column, bool descendin
 // Back to arrival order, no column sorted.
 void ResetOrder(RowOrder& order, bool keepKeys = false);
 // Merges the store's rows from `firstNew` on into a sorted order (each lands
-// after the rows it ties with); returns how many land before view position
-// `top`.
-int MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, int top);
+// after the rows it ties with). Each of `positions` (a view position before
+// the merge, or -1 for none) becomes the position of the same row after it.
+void MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, std::vector<int>& positions);

@@ -312,7 +312,7 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
 }
 
-TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopRowStays) {
+TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelectedRowsStay) {
   ClickHeader(1);
   const RECT first = ShownRow(0);
   Send(LVM_SCROLL, 0, LPARAM(50000 * (first.bottom - first.top)));
@@ -320,6 +320,9 @@ TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopRowStays)
   const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
   ASSERT_GT(top, 40000);
   const Text topNumber = List().GetCellText(top, 0);
+  // The user's row stays the user's: 复制下载地址 must copy the row chosen.
+  Select(top + 5);
+  const Text selectedNumber = List().GetCellText(top + 5, 0);
 
   RowBatch more;
   more.Add("100001", "zzz.iso", "1 GB", AddressOf(kManyRows));
@@ -331,6 +334,9 @@ TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopRowStays)
   EXPECT_EQ(NumbersAt({3, 4, 5, kManyRows + 2}), "100002 100003 4 100001 ");  // ties: after the rows before them
   EXPECT_EQ(int(Send(LVM_GETTOPINDEX, 0, 0)), top + 2);
   EXPECT_EQ(List().GetCellText(top + 2, 0), topNumber);
+  ASSERT_GE(List().SelectedRow(), 0);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), selectedNumber);
+  EXPECT_EQ(int(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)), List().SelectedRow());
 }
 
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
