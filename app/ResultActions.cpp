@@ -58,13 +58,18 @@ bool SelectedMagnetLink(const ListView& list, Text& address) {
   return false;
 }
 
-// Every row's magnet link, the last row's line first, each ending in CR LF,
-// written straight into the clipboard's block.
+// The address of the row shown at `position`, in the list's order.
+TextView AddressShownAt(const ListView& list, int position) {
+  return list.rows.Cell(StoreRowAt(list.order, position), kAddressColumn);
+}
+
+// Every row's magnet link, the bottom row's line first as the list shows
+// them, each ending in CR LF, written straight into the clipboard's block.
 void WriteEveryAddress(char* target, size_t size, void* context) {
-  const RowStore& rows = *static_cast<const RowStore*>(context);
+  const ListView& list = *static_cast<const ListView*>(context);
   char* end = target + size;
-  for (int row = rows.RowCount() - 1; row >= 0 && target < end; --row) {
-    const TextView address = rows.Cell(row, kAddressColumn);
+  for (int position = list.rows.RowCount() - 1; position >= 0 && target < end; --position) {
+    const TextView address = AddressShownAt(list, position);
     if (!IsMagnetLink(address)) continue;
     std::memcpy(target, address.data(), address.size());
     std::memcpy(target + address.size(), "\r\n", 2);
@@ -72,16 +77,16 @@ void WriteEveryAddress(char* target, size_t size, void* context) {
   }
 }
 
-// The checked rows' magnet links, the last row's first, each followed by a
-// zero byte: appended to `addresses` when given. Counts the checked rows and
-// the links among them, and returns the links' bytes.
-size_t CheckedMagnetLinks(const RowStore& rows, size_t& checked, size_t& links, Text* addresses) {
+// The checked rows' magnet links, the bottom row's first as the list shows
+// them, each followed by a zero byte: appended to `addresses` when given.
+// Counts the checked rows and the links among them, and returns the links' bytes.
+size_t CheckedMagnetLinks(const ListView& list, size_t& checked, size_t& links, Text* addresses) {
   size_t size = 0;
   checked = links = 0;
-  for (int row = rows.RowCount() - 1; row >= 0; --row) {
-    if (rows.Check(row) != 1) continue;
+  for (int position = list.rows.RowCount() - 1; position >= 0; --position) {
+    if (list.rows.Check(StoreRowAt(list.order, position)) != 1) continue;
     ++checked;
-    const TextView address = rows.Cell(row, kAddressColumn);
+    const TextView address = AddressShownAt(list, position);
     if (!IsMagnetLink(address)) continue;
     ++links;
     size += address.size() + 1;
@@ -105,6 +110,10 @@ void OnSelectAllClick(AppState& app) {
 
 void OnListRightClick(AppState& app) { app.window.右键选项.PopUpAtCursor(app.window.window.handle); }
 
+void OnListMenuKey(AppState& app) {
+  app.window.右键选项.PopUpAt(app.window.window.handle, app.window.超级列表框1.FocusedRowCorner());
+}
+
 void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {
@@ -123,7 +132,7 @@ void OnCopyAddressClick(AppState& app) {
       ++skipped;
   }
   if (size > 0) {
-    const ClipboardWrite written = PutTextOnClipboard(size, WriteEveryAddress, const_cast<RowStore*>(&rows));
+    const ClipboardWrite written = PutTextOnClipboard(size, WriteEveryAddress, const_cast<ListView*>(&list));
     ShowCopyRefused(written);
     if (written == ClipboardWrite::NoRoom) return;
   }
@@ -140,7 +149,7 @@ void OnDownloadSeedsClick(AppState& app) {
   // The addresses are taken before the first wait: a search started during
   // the waits replaces the rows, and its links were never checked.
   size_t checked = 0, links = 0;
-  const size_t size = CheckedMagnetLinks(list.rows, checked, links, nullptr);
+  const size_t size = CheckedMagnetLinks(list, checked, links, nullptr);
   if (checked == 0) {
     ShowNotice("请选中需下载的序号!");
     return;
@@ -150,7 +159,7 @@ void OnDownloadSeedsClick(AppState& app) {
     ShowNoRoomNotice("下载种子");
     return;
   }
-  (void)CheckedMagnetLinks(list.rows, checked, links, &addresses);
+  (void)CheckedMagnetLinks(list, checked, links, &addresses);
   ShowSkippedNotice(checked - links);
   for (size_t at = 0; at < addresses.size();) {
     const Text address(addresses.c_str() + at);

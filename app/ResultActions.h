@@ -7,6 +7,8 @@
 
 void OnSelectAllClick(AppState& app);
 void OnListRightClick(AppState& app);
+// Shift+F10 or the context-menu key: the menu at the focused row.
+void OnListMenuKey(AppState& app);
 void OnCopyAddressClick(AppState& app);
 void OnDownloadSeedsClick(AppState& app);
 

@@ -10,6 +10,7 @@
 
 #include "system/WindowMessages.h"
 #include "text/Text.h"
+#include "ui/RowOrder.h"
 #include "ui/RowStore.h"
 #include "ui/Throttle.h"
 
@@ -70,9 +71,15 @@ struct StatusBar {
 // LVM_GETITEMSTATE and LVM_SETITEMSTATE read and write them, so other
 // processes see the list as an ordinary one. The store belongs to the UI
 // thread; a worker's operations are carried there like any other.
+//
+// A click on a column's header sorts the rows by it, a second click reverses
+// them (an arrow in the header tells which); rows that arrive meanwhile land
+// at their place and the top row shown stays. Row numbers in the operations
+// below are positions as the list shows them; AppendRow's is the store's.
 struct ListView {
   HWND handle = nullptr;
   RowStore rows;
+  RowOrder order;
   // Pending while the view shows fewer rows than the store holds, for a moment.
   Throttle rowCountThrottle;
   int rowCountShown = 0;  // the view's own count
@@ -98,6 +105,15 @@ struct ListView {
   // Every row's check state at once, redrawn once.
   void SetEveryRowCheck(int state);
   [[nodiscard]] int SelectedRow() const;
+  // Type-ahead (LVN_ODFINDITEM): the first position from the request's start
+  // whose 文件名 begins with its text, ASCII letters without case, wrapping
+  // when it asks; -1 for none.
+  [[nodiscard]] int FindRow(const NMLVFINDITEMW& request) const;
+  // Where the focused row's menu opens, on the screen: the row's lower left
+  // corner (the row brought into sight), the list's upper left without one.
+  [[nodiscard]] POINT FocusedRowCorner() const;
+  // Sorts by the column as a click on its header does (UI thread).
+  void SortByColumn(int column);
   // The texts and check state the view asks for, from the store.
   void ShowItem(NMLVDISPINFOW& request) const;
 };

@@ -26,6 +26,7 @@ enum class ControlEvent {
   Clicked,     // BN_CLICKED, after an automatic check box has toggled
   Tick,        // WM_TIMER of 记时间
   RightClick,  // NM_RCLICK of the list, on a row or not
+  MenuKey,     // Shift+F10 or the context-menu key on the list
   Chosen,      // a popup-menu item
   Changed,     // EN_CHANGE of an edit box; a check box's state set (BM_SETCHECK), by anyone
 };

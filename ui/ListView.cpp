@@ -54,6 +54,7 @@ void ShowRowCountSoon(ListView& list) {
 bool NeedsEveryRow(UINT message) {
   switch (message) {
     case LVM_REDRAWITEMS:
+    case LVM_GETTOPINDEX:  // asked a batch into a sorted view; the shown rows answer it
       return false;
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -77,9 +78,10 @@ void RedrawRow(const ListView& list, int row) {
 }
 
 void ToggleCheck(ListView& list, int row) {
-  int state = list.rows.Check(row);
+  const int stored = StoreRowAt(list.order, row);
+  int state = list.rows.Check(stored);
   if (state != 0 && state != 1) return;  // no check box
-  list.rows.SetCheck(row, 1 - state);
+  list.rows.SetCheck(stored, 1 - state);
   RedrawRow(list, row);
 }
 
@@ -92,7 +94,7 @@ LRESULT SetItemState(ListView& list, HWND window, WPARAM wParam, LVITEMW& item) 
     list.rows.SetEveryCheck(state);
     InvalidateRect(window, nullptr, FALSE);
   } else {
-    list.rows.SetCheck(row, state);
+    list.rows.SetCheck(StoreRowAt(list.order, row), state);
     RedrawRow(list, row);
   }
   LVITEMW rest = item;
@@ -122,7 +124,7 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       LRESULT state = mask & ~LVIS_STATEIMAGEMASK
                           ? DefSubclassProc(window, message, wParam, LPARAM(mask & ~LVIS_STATEIMAGEMASK))
                           : 0;
-      if (mask & LVIS_STATEIMAGEMASK) state |= INDEXTOSTATEIMAGEMASK(list.rows.Check(int(wParam)) + 1);
+      if (mask & LVIS_STATEIMAGEMASK) state |= INDEXTOSTATEIMAGEMASK(list.rows.Check(StoreRowAt(list.order, int(wParam))) + 1);
       return state;
     }
     case WM_LBUTTONDOWN:
@@ -133,12 +135,23 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       ToggleCheck(list, row);
       return 0;
     }
+    case WM_SYSKEYDOWN:
+      if (wParam != VK_F10 || GetKeyState(VK_SHIFT) >= 0) break;
+      [[fallthrough]];
     case WM_KEYDOWN:
+      if (wParam == VK_APPS || wParam == VK_F10) {
+        // The row's menu, asked of the window as a keyboard WM_CONTEXTMENU.
+        SendMessageW(GetParent(window), WM_CONTEXTMENU, WPARAM(window), LPARAM(-1));
+        return 0;
+      }
       if (wParam != VK_SPACE) break;
       ToggleCheck(list, int(SendMessageW(window, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)));
       return 0;
     case WM_CHAR:
       if (wParam == L' ') return 0;  // the space toggled a check box, it finds no row
+      break;
+    case WM_CONTEXTMENU:
+      if (lParam == LPARAM(-1)) return 0;  // the keys were answered as they went down
       break;
     case WM_TIMER:
       if (wParam != kRowCountTimer) break;
@@ -149,6 +162,60 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The arrow of the sorted column's order on its header, none on the others;
+// `column` -1 for none anywhere.
+void ShowSortArrow(HWND list, int column, bool descending) {
+  const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int count = int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (index == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+    SendMessageW(header, HDM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+// Moves the selection and the focus (one row each: the list takes one) from
+// the positions they had to those their rows have now.
+void FollowChosenRow(HWND list, int before, int after, UINT state) {
+  if (before < 0 || before == after) return;
+  LVITEMW item = {};
+  item.stateMask = state;
+  item.state = 0;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(before), reinterpret_cast<LPARAM>(&item));
+  item.state = state;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(after), reinterpret_cast<LPARAM>(&item));
+}
+
+// Rows merged into a sorted view may land anywhere in it: what it shows is
+// redrawn, the row at the top stays there, the view scrolled by the rows
+// landed above it, and the selected and focused rows stay the user's (an
+// action on the selected row must act on the row chosen). The count follows
+// as for rows in arrival order.
+void ShowMergedRows(ListView& list, int firstNew) {
+  const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
+  const int selected = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  const int focused = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+  std::vector<int> positions{top, selected, focused};
+  MergeNewRows(list.order, list.rows, firstNew, positions);
+  const int landedAbove = positions[0] - top;
+  if ((selected >= 0 && positions[1] != selected) || (focused >= 0 && positions[2] != focused))
+    ShowRowCount(list);  // the new positions exist in the view
+  FollowChosenRow(list.handle, selected, positions[1], LVIS_SELECTED);
+  FollowChosenRow(list.handle, focused, positions[2], LVIS_FOCUSED);
+  if (landedAbove > 0 && top > 0) {
+    ShowRowCount(list);  // the view scrolls only within its count
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list.handle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(list.handle, LVM_SCROLL, 0, LPARAM(landedAbove * (bounds.bottom - bounds.top)));
+  } else {
+    ShowRowCountSoon(list);
+  }
+  InvalidateRect(list.handle, nullptr, FALSE);
 }
 
 }  // namespace
@@ -168,7 +235,10 @@ int ListView::AppendRow() {
     empty.Add({}, {}, {}, {});
     if (!rows.Append(empty)) return;
     row = rows.RowCount() - 1;
-    ShowRowCount(*this);
+    if (order.sorted)
+      ShowMergedRows(*this, row);
+    else
+      ShowRowCount(*this);
   };
   (void)RunOnUiThread(handle, operation);
   return row;
@@ -177,7 +247,11 @@ int ListView::AppendRow() {
 bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const int before = rows.RowCount();
   const bool whole = rows.Append(batch, rowLimit);
-  if (rows.RowCount() != before) ShowRowCountSoon(*this);
+  if (rows.RowCount() == before) return whole;
+  if (order.sorted)
+    ShowMergedRows(*this, before);
+  else
+    ShowRowCountSoon(*this);
   return whole;
 }
 
@@ -193,14 +267,18 @@ void ListView::ShowPendingRowsSoon() {
 void ListView::SetCellText(int row, int column, TextView text) {
   Text copy(text);
   auto operation = [&] {
-    if (rows.SetCell(row, column, copy)) SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
+    const int stored = StoreRowAt(order, row);
+    if (!rows.SetCell(stored, column, copy)) return;
+    // The row keeps its place until the next sort.
+    if (order.sorted && order.column == column) order.keys[stored] = SortKey(column, rows.Cell(stored, column), stored);
+    SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
   };
   (void)RunOnUiThread(handle, operation);
 }
 
 Text ListView::GetCellText(int row, int column) const {
   Text text;
-  auto operation = [&] { text = Text(rows.Cell(row, column)); };
+  auto operation = [&] { text = Text(rows.Cell(StoreRowAt(order, row), column)); };
   (void)RunOnUiThread(handle, operation);
   return text;
 }
@@ -216,6 +294,8 @@ void ListView::DeleteAllRows() {
   auto operation = [&] {
     const bool viewEmpty = rowCountShown == 0 && rows.RowCount() == 0;
     rows.Clear();
+    if (order.column >= 0) ShowSortArrow(handle, -1, false);
+    ResetOrder(order);
     rowCountThrottle.Cancel();
     rowCountShown = 0;
     if (!viewEmpty) SendMessageW(handle, LVM_DELETEALLITEMS, 0, 0);  // a list already empty is not redrawn
@@ -225,7 +305,7 @@ void ListView::DeleteAllRows() {
 
 int ListView::GetRowCheck(int row) const {
   int state = -1;
-  auto operation = [&] { state = rows.Check(row); };
+  auto operation = [&] { state = rows.Check(StoreRowAt(order, row)); };
   (void)RunOnUiThread(handle, operation);
   return state;
 }
@@ -261,8 +341,51 @@ int ListView::SelectedRow() const {
 void ListView::ShowItem(NMLVDISPINFOW& request) const {
   LVITEMW& item = request.item;
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    TextToUtf16(rows.Cell(item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
+    TextToUtf16(rows.Cell(StoreRowAt(order, item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
   if (item.mask & LVIF_STATE) {
-    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(item.iItem) + 1);
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(rows.Check(StoreRowAt(order, item.iItem)) + 1);
   }
+}
+
+int ListView::FindRow(const NMLVFINDITEMW& request) const {
+  constexpr int kNameColumn = 1;
+  const LVFINDINFOW& find = request.lvfi;
+  if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
+  const Text wanted = Utf16ToText(find.psz);
+  const int count = rows.RowCount();
+  const int start = request.iStart >= 0 && request.iStart < count ? request.iStart : 0;
+  const int steps = find.flags & LVFI_WRAP ? count : count - start;
+  for (int step = 0; step < steps; ++step) {
+    const int position = (start + step) % count;
+    const TextView name = rows.Cell(StoreRowAt(order, position), kNameColumn);
+    if (!(find.flags & LVFI_PARTIAL) && name.size() != wanted.size()) continue;
+    if (FindText(name.substr(0, wanted.size()), wanted, 1, LetterCase::IgnoreAscii) == 1) return position;
+  }
+  return -1;
+}
+
+POINT ListView::FocusedRowCorner() const {
+  POINT corner = {};
+  auto operation = [&] {
+    const int row = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    if (row >= 0) {
+      SendMessageW(handle, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+      if (SendMessageW(handle, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&bounds)))
+        corner = {bounds.left, bounds.bottom};
+    }
+    ClientToScreen(handle, &corner);
+  };
+  (void)RunOnUiThread(handle, operation);
+  return corner;
+}
+
+void ListView::SortByColumn(int column) {
+  if (column < 0 || column >= RowStore::kColumnCount) return;
+  ShowPendingRows();
+  // A column's first click sorts up, each next one turns the order round.
+  const bool descending = column == order.column && !order.descending;
+  SortRows(order, rows, column, descending);
+  ShowSortArrow(handle, column, descending);
+  InvalidateRect(handle, nullptr, FALSE);
 }

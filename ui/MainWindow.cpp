@@ -53,12 +53,24 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom != UINT_PTR(ControlId::超级列表框1)) return 0;
+      if (header->code == UINT(LVN_ODFINDITEMW))
+        return target->超级列表框1.FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(lParam));
       if (header->code == UINT(LVN_GETDISPINFOW))
         target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+      else if (header->code == UINT(LVN_COLUMNCLICK))
+        target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+      else if (header->code == UINT(LVN_KEYDOWN) && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
+               GetKeyState(VK_CONTROL) < 0)
+        Raise(*target, ControlId::复制下载地址, ControlEvent::Chosen);  // Ctrl+C copies as the menu item does
       else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // From the keyboard; a click's menu comes with NM_RCLICK.
+      if (HWND(wParam) == target->超级列表框1.handle && lParam == LPARAM(-1))
+        Raise(*target, ControlId::超级列表框1, ControlEvent::MenuKey);
+      return 0;
     case WM_DPICHANGED:
       // Both halves of wParam carry the new DPI; lParam the rectangle the system suggests.
       LayOutForDpi(*target, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -21,4 +21,6 @@ struct Menu {
   // Shows the items at the cursor + (3, 3), owned by `owner`; returns when the
   // menu has closed. The chosen item arrives at `owner` as WM_COMMAND.
   void PopUpAtCursor(HWND owner) const;
+  // The same with the menu's corner at `screen`.
+  void PopUpAt(HWND owner, POINT screen) const;
 };

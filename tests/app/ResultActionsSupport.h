@@ -208,17 +208,24 @@ struct MenuDriver {
   // are pressed once the menu is open. True when the menu opened and the
   // keys closed it.
   static bool RightClickAndPress(POINT point, std::vector<WPARAM> pressed) {
+    MoveCursorOnList(point);
+    PumpMessagesFor(50);
+    return OpenAndPress(std::move(pressed), [point] {
+      PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+      PostMessageW(List().handle, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    });
+  }
+  // The same with the menu opened by `open` (a click, keys).
+  template <typename Open>
+  static bool OpenAndPress(std::vector<WPARAM> pressed, Open open) {
     keys = std::move(pressed);
     seen = false;
     forced = false;
     shownAt = {};
-    MoveCursorOnList(point);
-    PumpMessagesFor(50);
     SetForegroundWindow(app.window.window.handle);
     UINT_PTR driver = SetTimer(nullptr, 0, 30, Drive);
     UINT_PTR fallback = SetTimer(nullptr, 0, 3000, ForceClose);
-    PostMessageW(List().handle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
-    PostMessageW(List().handle, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    open();
     // The menu's loop runs inside the dispatch of the click: once the pump
     // is back here with the menu seen, the menu has closed.
     PumpUntil([] { return seen; }, 4000);

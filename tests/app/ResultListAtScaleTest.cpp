@@ -64,6 +64,40 @@ class ResultListAtScale : public ResultActions {
     SendInputs({down, up});
     PumpMessagesFor(GetDoubleClickTime() + 50);  // the next click is no double click
   }
+  // A click on the middle of the column's header, as the user clicks it.
+  static void ClickHeader(int column) {
+    const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+    RECT bounds = {};
+    SendMessageW(header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&bounds));
+    POINT middle = {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    MapWindowPoints(header, List().handle, &middle, 1);
+    LeftClickAt(middle);
+  }
+  // Each header's sort arrow: 'u' up, 'd' down, '-' none.
+  static std::string SortArrows() {
+    const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+    std::string arrows;
+    for (int column = 0; column < RowStore::kColumnCount; ++column) {
+      HDITEMW item = {};
+      item.mask = HDI_FORMAT;
+      SendMessageW(header, HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+      arrows += item.fmt & HDF_SORTUP ? 'u' : item.fmt & HDF_SORTDOWN ? 'd' : '-';
+    }
+    return arrows;
+  }
+  // The arrival numbers (序号) of the rows shown at `positions`.
+  static std::string NumbersAt(std::initializer_list<int> positions) {
+    std::string numbers;
+    for (int position : positions) numbers += List().GetCellText(position, 0) + " ";
+    return numbers;
+  }
+  static INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    return input;
+  }
   static void PressKey(WORD key) {
     INPUT down = {}, up = {};
     down.type = up.type = INPUT_KEYBOARD;
@@ -142,6 +176,72 @@ TEST_F(ResultListAtScale, HandOffOfCheckedRowsAndThePopupMenuOnARowFarDown) {
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
 }
 
+TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
+  ClickHeader(0);
+  ClickHeader(0);  // the last to arrive on top
+  SetChecked(app.window.循环执行, true);
+  Choose(ControlId::复制下载地址);
+  const std::string all = UpToZero(ClipboardBytes(CF_TEXT), 1);
+  Text expected;
+  for (int row = 0; row < kManyRows; ++row) expected += AddressOf(row) + "\r\n";
+  EXPECT_TRUE(all == expected) << all.substr(0, 80);
+
+  ThunderAgentRegistration thunder;
+  List().SetRowCheck(kManyRows - 1 - 5, 1);  // the row that arrived sixth
+  List().SetRowCheck(0, 1);                  // the last to arrive
+  Choose(ControlId::下载种子);
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].argument, Wide(AddressOf(5)));
+  EXPECT_EQ(calls[2].argument, Wide(AddressOf(kManyRows - 1)));
+}
+
+TEST_F(ResultListAtScale, CtrlCCopiesAndShiftF10OrTheMenuKeyOpensTheMenuAtTheFocusedRow) {
+  const RECT row = ShownRow(99990);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  PutMarkerOnClipboard();
+  SendInputs({KeyInput(VK_CONTROL, 0), KeyInput('C', 0), KeyInput('C', KEYEVENTF_KEYUP),
+              KeyInput(VK_CONTROL, KEYEVENTF_KEYUP)});
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
+
+  MoveCursorOnList({5, 5});  // away from the row: the menu goes to the row, not the pointer
+  POINT corner = {row.left, row.bottom};
+  ClientToScreen(List().handle, &corner);
+  for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_SHIFT, VK_F10}, std::vector<WORD>{VK_APPS}}) {
+    PutMarkerOnClipboard();
+    ASSERT_TRUE(MenuDriver::OpenAndPress({VK_DOWN, VK_RETURN}, [&] {
+      std::vector<INPUT> inputs;
+      for (WORD key : keys) inputs.push_back(KeyInput(key, 0));
+      for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(KeyInput(*key, KEYEVENTF_KEYUP));
+      SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    })) << keys.back();
+    EXPECT_EQ(MenuDriver::shownAt.left, corner.x);
+    EXPECT_EQ(MenuDriver::shownAt.top, corner.y);
+    EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(99990));
+  }
+}
+
+TEST_F(ResultListAtScale, TypedTextMovesToTheNextRowWhoseNameBeginsWithItWrappingAtTheEnd) {
+  List().SetCellText(99997, 1, "\xD6\xD0\xCE\xC4 x.iso");  // 中文
+  List().SetCellText(12, 1, "\xD6\xD0\xB9\xFA.iso");       // 中国
+  List().SetCellText(500, 1, "movie.mkv");
+  const RECT row = ShownRow(99990);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  const auto type = [](const std::wstring& text) {
+    for (wchar_t character : text) PostMessageW(List().handle, WM_CHAR, character, 1);  // a repeat count of 1
+    PumpMessagesFor(100);
+  };
+  type(L"\u4E2D\u6587");  // 中文: the row below
+  EXPECT_EQ(List().SelectedRow(), 99997);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED), 99997);
+  PumpMessagesFor(1200);  // a pause starts a new search
+  type(L"\u4E2D\u56FD");  // 中国: past the end, from the top
+  EXPECT_EQ(List().SelectedRow(), 12);
+  PumpMessagesFor(1200);
+  type(L"MOV");  // letters without case; a space would toggle the focused row's box
+  EXPECT_EQ(List().SelectedRow(), 500);
+}
+
 TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   const POINT box = CheckBoxOf(99995);
   LeftClickAt(box);
@@ -171,6 +271,72 @@ TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
   EXPECT_EQ(List().SelectedRow(), kManyRows - 1);
   PressKey(VK_HOME);
   EXPECT_EQ(List().SelectedRow(), 0);
+}
+
+TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSearchStartsInArrivalOrder) {
+  List().SetCellText(10, 2, "2 GB");
+  List().SetCellText(20, 2, "900 KB");
+  List().SetCellText(30, 2, "\xCE\xB4\xD6\xAA");  // 未知: no size
+  List().SetCellText(40, 2, "1.2 MB");
+  List().SetCellText(50, 2, "0.5 TB");
+  const int last = kManyRows - 1;
+  ClickHeader(2);
+  EXPECT_EQ(SortArrows(), "--u-");
+  EXPECT_EQ(NumbersAt({0, 1, 2, 3, last - 2, last - 1, last}), "21 41 1 2 11 51 31 ");
+  ClickHeader(2);
+  EXPECT_EQ(SortArrows(), "--d-");
+  EXPECT_EQ(NumbersAt({0, 1, 2, 3, 4, last - 1, last}), "31 51 11 1 2 41 21 ");
+
+  // A check set on a sorted row is that row's.
+  List().SetRowCheck(1, 1);
+  EXPECT_EQ(List().GetRowCheck(1), 1);
+  EXPECT_EQ(List().rows.Check(50), 1);
+
+  ClickHeader(1);
+  EXPECT_EQ(SortArrows(), "-u--");
+  EXPECT_EQ(NumbersAt({2, 10, 11, last}), "3 11 12 100000 ");  // "file 2" before "file 10"
+  EXPECT_EQ(List().GetCellText(2, 1), FileNameOf(2));
+
+  ClickHeader(0);
+  EXPECT_EQ(SortArrows(), "u---");
+  EXPECT_EQ(NumbersAt({0, 2, last}), "1 3 100000 ");
+  ClickHeader(0);
+  EXPECT_EQ(SortArrows(), "d---");
+  EXPECT_EQ(NumbersAt({0, last}), "100000 1 ");
+
+  List().DeleteAllRows();
+  EXPECT_EQ(SortArrows(), "----");
+  RowBatch few;
+  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(few));
+  EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
+}
+
+TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelectedRowsStay) {
+  ClickHeader(1);
+  const RECT first = ShownRow(0);
+  Send(LVM_SCROLL, 0, LPARAM(50000 * (first.bottom - first.top)));
+  PumpMessagesFor(50);
+  const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
+  ASSERT_GT(top, 40000);
+  const Text topNumber = List().GetCellText(top, 0);
+  // The user's row stays the user's: 复制下载地址 must copy the row chosen.
+  Select(top + 5);
+  const Text selectedNumber = List().GetCellText(top + 5, 0);
+
+  RowBatch more;
+  more.Add("100001", "zzz.iso", "1 GB", AddressOf(kManyRows));
+  more.Add("100002", "file 3 a.iso", "1 GB", AddressOf(kManyRows + 1));
+  more.Add("100003", "FILE 03 a.iso", "1 GB", AddressOf(kManyRows + 2));
+  ASSERT_TRUE(List().AppendRows(more));
+  PumpMessagesFor(60);
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 3);
+  EXPECT_EQ(NumbersAt({3, 4, 5, kManyRows + 2}), "100002 100003 4 100001 ");  // ties: after the rows before them
+  EXPECT_EQ(int(Send(LVM_GETTOPINDEX, 0, 0)), top + 2);
+  EXPECT_EQ(List().GetCellText(top + 2, 0), topNumber);
+  ASSERT_GE(List().SelectedRow(), 0);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), selectedNumber);
+  EXPECT_EQ(int(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)), List().SelectedRow());
 }
 
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
