@@ -18,7 +18,7 @@ runs_32bit_windows_programs() {
   local work output
   work=$(mktemp -d /tmp/seedsearch-wine-probe.XXXXXX)
   output=$(
-    i686-w64-mingw32-gcc -O -s -o "$work/probe.exe" "$wine_arch_dir/wine-arch-probe.c" &&
+    i686-w64-mingw32-gcc-posix -O -s -o "$work/probe.exe" "$wine_arch_dir/wine-arch-probe.c" &&
       WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' \
         timeout 180 /usr/lib/wine/wine "$work/probe.exe" </dev/null 2>/dev/null
   ) || true
