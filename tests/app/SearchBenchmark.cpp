@@ -407,11 +407,12 @@ void PrintSortFigures(int rounds) {
     for (const RowBatch& batch : BenchmarkBatches(rows)) (void)store.Append(batch);
     for (int column : {1, 2}) {
       RowOrder order;
+      const double bytesBefore = PrivateBytes(ProcessMemory());
       const double start = Now();
       SortRows(order, store, column, false);
       const double seconds = Now() - start;
-      std::printf("  %7d rows by column %d: %7.1f ms (target under 1000 ms at 1,000,000)\n", rows, column,
-                  1000 * seconds);
+      std::printf("  %7d rows by column %d: %7.1f ms (target under 1000 ms at 1,000,000), the order kept %.0f bytes a row\n",
+                  rows, column, 1000 * seconds, (PrivateBytes(ProcessMemory()) - bytesBefore) / rows);
     }
   }
   // The demo's names arrive in their own order: sorted down by 文件名, every
