@@ -83,13 +83,16 @@ struct ListView {
   // Pending while the view shows fewer rows than the store holds, for a moment.
   Throttle rowCountThrottle;
   int rowCountShown = 0;  // the view's own count
+  DWORD sortedRowsRedrawnAt = 0;  // GetTickCount() when rows last landed in sight of a sorted view
+  bool countDueSoon = false;  // the count follows with the next rows merged (ShowPendingRowsSoon)
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
   // Appends the batch's rows at once (UI thread), until the list holds
   // `rowLimit`; false when the store refused memory (the rows before the
   // refused one are listed). The view shows them a moment later, with the
-  // rows that follow meanwhile; every operation here sees them at once.
+  // rows that follow meanwhile; every operation here sees them at once (in a
+  // sorted list, after the rows shown until they land in their places).
   [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
   // Brings the view's row count up to the store's now.
   void ShowPendingRows();

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "system/WindowMessages.h"
 #include "text/CodePage936.h"
 #include "ui/ControlOperations.h"
@@ -20,13 +22,104 @@ constexpr UINT_PTR kSubclassId = 1;
 // comes to the list itself.
 constexpr UINT kVisibleRowsDelay = 45;
 constexpr UINT kRowsBelowDelay = 500;
+// In a sorted view rows land in sight all the while: each landing redraws the
+// rows in sight below it, which under Wine costs about as much as a new
+// count. While they keep coming, the view is redrawn this often.
+constexpr UINT kSortedRedrawDelay = 250;
 
 // The view learns the new count without redrawing what it shows or moving
 // its scroll position: rows added below stay out of the user's way.
-void ShowRowCount(ListView& list) {
-  list.rowCountThrottle.Acted();
+void ShowCount(ListView& list) {
+  list.countDueSoon = false;
   list.rowCountShown = list.rows.RowCount();
   SendMessageW(list.handle, LVM_SETITEMCOUNT, WPARAM(list.rowCountShown), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+// Moves the selection and the focus (one row each: the list takes one) from
+// the positions they had to those their rows have now.
+void FollowChosenRow(HWND list, int before, int after, UINT state) {
+  if (before < 0 || before == after) return;
+  LVITEMW item = {};
+  item.stateMask = state;
+  item.state = 0;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(before), reinterpret_cast<LPARAM>(&item));
+  item.state = state;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(after), reinterpret_cast<LPARAM>(&item));
+}
+
+// Merges the rows stored since the last merge into a sorted view. Rows may
+// land anywhere in it: the row at the top stays there (the view scrolled by
+// the rows landed above it), the selected and focused rows stay the user's
+// (an action on the selected row must act on the row chosen), and the rows
+// in sight from the first that landed there on are redrawn. The count is
+// shown when `countNow`, and when the view needs it: to show new rows below
+// its last, to scroll or to move the user's rows. True when the view's count
+// is up to date. No count may be pending: the view is asked where it is.
+bool ShowMergedRows(ListView& list, bool countNow) {
+  const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
+  const int perPage = int(SendMessageW(list.handle, LVM_GETCOUNTPERPAGE, 0, 0));
+  const int selected = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  const int focused = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+  std::vector<int> positions{top, selected, focused};
+  const int firstPlace = MergeNewRows(list.order, list.rows, positions);
+  const int landedAbove = positions[0] - top;
+  const bool scrolls = landedAbove > 0 && top > 0;
+  const bool chosenMoved = positions[1] != selected || positions[2] != focused;
+  const bool inSight = firstPlace >= 0 && firstPlace <= top + perPage;
+  const bool viewFull = list.rowCountShown > top + perPage;
+  if (countNow || scrolls || chosenMoved || (inSight && !viewFull)) ShowCount(list);
+  FollowChosenRow(list.handle, selected, positions[1], LVIS_SELECTED);
+  FollowChosenRow(list.handle, focused, positions[2], LVIS_FOCUSED);
+  RECT redrawn = {};
+  GetClientRect(list.handle, &redrawn);
+  if (scrolls) {
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list.handle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(list.handle, LVM_SCROLL, 0, LPARAM(landedAbove * (bounds.bottom - bounds.top)));
+  } else if (inSight) {
+    RECT first = {LVIR_BOUNDS, 0, 0, 0};
+    if (SendMessageW(list.handle, LVM_GETITEMRECT, WPARAM(firstPlace), reinterpret_cast<LPARAM>(&first)))
+      redrawn.top = std::max(redrawn.top, first.top);
+  }
+  if (inSight) {
+    InvalidateRect(list.handle, &redrawn, FALSE);
+    list.sortedRowsRedrawnAt = GetTickCount();
+  }
+  return list.rowCountShown == list.rows.RowCount();
+}
+
+// The view comes up to the store now: its count, and in a sorted view the
+// rows not yet merged.
+void ShowRowCount(ListView& list) {
+  list.rowCountThrottle.Acted();
+  if (list.order.sorted)
+    (void)ShowMergedRows(list, true);
+  else
+    ShowCount(list);
+}
+
+// A sorted view's timer: the rows stored meanwhile are merged, those in sight
+// shown; the count (the scroll bar) follows within kRowsBelowDelay, as in
+// arrival order.
+void ShowSortedRowsInSight(ListView& list) {
+  Throttle& throttle = list.rowCountThrottle;
+  const DWORD sinceCount = GetTickCount() - throttle.actedAt;
+  throttle.Cancel();
+  if (ShowMergedRows(list, list.countDueSoon || sinceCount >= kRowsBelowDelay)) {
+    throttle.Acted();
+    return;
+  }
+  if (throttle.CallAfter(kRowsBelowDelay - sinceCount, list.handle)) ShowRowCount(list);
+}
+
+// Rows stored into a sorted view may land anywhere in it, in sight too: they
+// are merged within kVisibleRowsDelay, even while only a count is pending,
+// but no sooner than kSortedRedrawDelay after rows last landed in sight.
+void ShowSortedRowsSoon(ListView& list) {
+  const DWORD sinceRedraw = GetTickCount() - list.sortedRowsRedrawnAt;
+  const UINT wait = std::max<UINT>(kVisibleRowsDelay, sinceRedraw < kSortedRedrawDelay ? kSortedRedrawDelay - sinceRedraw : 0);
+  Throttle& throttle = list.rowCountThrottle;
+  if (throttle.pending ? throttle.HastenTo(wait) : throttle.CallAfter(wait, list.handle)) ShowRowCount(list);
 }
 
 // Whether the view's first row not yet shown would be in sight.
@@ -54,7 +147,6 @@ void ShowRowCountSoon(ListView& list) {
 bool NeedsEveryRow(UINT message) {
   switch (message) {
     case LVM_REDRAWITEMS:
-    case LVM_GETTOPINDEX:  // asked a batch into a sorted view; the shown rows answer it
       return false;
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -155,7 +247,10 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       break;
     case WM_TIMER:
       if (wParam != kRowCountTimer) break;
-      ShowRowCount(list);
+      if (list.order.sorted)
+        ShowSortedRowsInSight(list);
+      else
+        ShowRowCount(list);
       return 0;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, ListProcedure, kSubclassId);
@@ -179,45 +274,6 @@ void ShowSortArrow(HWND list, int column, bool descending) {
   }
 }
 
-// Moves the selection and the focus (one row each: the list takes one) from
-// the positions they had to those their rows have now.
-void FollowChosenRow(HWND list, int before, int after, UINT state) {
-  if (before < 0 || before == after) return;
-  LVITEMW item = {};
-  item.stateMask = state;
-  item.state = 0;
-  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(before), reinterpret_cast<LPARAM>(&item));
-  item.state = state;
-  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(after), reinterpret_cast<LPARAM>(&item));
-}
-
-// Rows merged into a sorted view may land anywhere in it: what it shows is
-// redrawn, the row at the top stays there, the view scrolled by the rows
-// landed above it, and the selected and focused rows stay the user's (an
-// action on the selected row must act on the row chosen). The count follows
-// as for rows in arrival order.
-void ShowMergedRows(ListView& list, int firstNew) {
-  const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
-  const int selected = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
-  const int focused = int(SendMessageW(list.handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-  std::vector<int> positions{top, selected, focused};
-  MergeNewRows(list.order, list.rows, firstNew, positions);
-  const int landedAbove = positions[0] - top;
-  if ((selected >= 0 && positions[1] != selected) || (focused >= 0 && positions[2] != focused))
-    ShowRowCount(list);  // the new positions exist in the view
-  FollowChosenRow(list.handle, selected, positions[1], LVIS_SELECTED);
-  FollowChosenRow(list.handle, focused, positions[2], LVIS_FOCUSED);
-  if (landedAbove > 0 && top > 0) {
-    ShowRowCount(list);  // the view scrolls only within its count
-    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
-    SendMessageW(list.handle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
-    SendMessageW(list.handle, LVM_SCROLL, 0, LPARAM(landedAbove * (bounds.bottom - bounds.top)));
-  } else {
-    ShowRowCountSoon(list);
-  }
-  InvalidateRect(list.handle, nullptr, FALSE);
-}
-
 }  // namespace
 
 void ListView::Attach(HWND list) {
@@ -235,10 +291,8 @@ int ListView::AppendRow() {
     empty.Add({}, {}, {}, {});
     if (!rows.Append(empty)) return;
     row = rows.RowCount() - 1;
-    if (order.sorted)
-      ShowMergedRows(*this, row);
-    else
-      ShowRowCount(*this);
+    ShowRowCount(*this);
+    if (order.sorted) row = int(std::find(order.rows.begin(), order.rows.end(), row) - order.rows.begin());
   };
   (void)RunOnUiThread(handle, operation);
   return row;
@@ -249,7 +303,7 @@ bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const bool whole = rows.Append(batch, rowLimit);
   if (rows.RowCount() == before) return whole;
   if (order.sorted)
-    ShowMergedRows(*this, before);
+    ShowSortedRowsSoon(*this);
   else
     ShowRowCountSoon(*this);
   return whole;
@@ -261,6 +315,7 @@ void ListView::ShowPendingRows() {
 
 void ListView::ShowPendingRowsSoon() {
   // A count already due that soon keeps its time; without the timer, at once.
+  countDueSoon = rowCountThrottle.pending;
   if (rowCountThrottle.Hasten()) ShowRowCount(*this);
 }
 
@@ -270,7 +325,7 @@ void ListView::SetCellText(int row, int column, TextView text) {
     const int stored = StoreRowAt(order, row);
     if (!rows.SetCell(stored, column, copy)) return;
     // The row keeps its place until the next sort.
-    if (order.sorted && order.column == column) order.keys[stored] = SortKey(column, rows.Cell(stored, column), stored);
+    if (order.column == column) UpdateLeadKey(order, rows, stored);
     SendMessageW(handle, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
   };
   (void)RunOnUiThread(handle, operation);

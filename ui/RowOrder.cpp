@@ -2,52 +2,86 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr int kNameColumn = 1;
 constexpr int kSizeColumn = 2;
+constexpr uint64_t kNoSize = ~uint64_t(0);
 
 bool IsDigit(char letter) { return letter >= '0' && letter <= '9'; }
 
-void AppendBigEndian(Text& key, uint64_t value, int bytes) {
-  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) key += char((value >> shift) & 0xFF);
+// A name's key, eight bytes at a time, zeros past its end. A digit run
+// becomes '0', its count of digits past leading zeros (plus one), and those
+// digits: longer numbers are larger, and a run still compares with other
+// characters as a digit does. ASCII letters are lower case; a code page 936
+// pair stays as it is. No key byte is zero, so a key that ends sorts before
+// every longer one it begins.
+class NameKeyReader {
+ public:
+  explicit NameKeyReader(TextView name) : name(name) {}
+  uint64_t NextEight() {
+    uint64_t eight = 0;
+    for (int index = 0; index < 8; ++index) eight = eight << 8 | NextByte();
+    return eight;
+  }
+
+ private:
+  enum class Stage { Plain, RunLength, RunDigits, TrailByte };
+  unsigned NextByte() {
+    switch (stage) {
+      case Stage::RunLength:
+        stage = Stage::RunDigits;
+        return unsigned(std::min<size_t>(runEnd - at + 1, 255));
+      case Stage::RunDigits:
+        if (at < runEnd) return (unsigned char)name[at++];
+        stage = Stage::Plain;
+        break;
+      case Stage::TrailByte:
+        stage = Stage::Plain;
+        return (unsigned char)name[at++];
+      case Stage::Plain:
+        break;
+    }
+    if (at >= name.size()) return 0;
+    const unsigned char letter = (unsigned char)name[at++];
+    if (letter >= 0x81 && at < name.size()) {
+      stage = Stage::TrailByte;
+    } else if (IsDigit(char(letter))) {
+      runEnd = at - 1;
+      while (runEnd < name.size() && IsDigit(name[runEnd])) ++runEnd;
+      at -= 1;
+      while (at < runEnd && name[at] == '0') ++at;
+      stage = Stage::RunLength;
+      return '0';
+    } else if (letter >= 'A' && letter <= 'Z') {
+      return letter - 'A' + 'a';
+    }
+    return letter;
+  }
+
+  TextView name;
+  size_t at = 0;  // the next byte of the name to read
+  size_t runEnd = 0;
+  Stage stage = Stage::Plain;
+};
+
+// The key's eight bytes from byte 8 × `eights` on.
+uint64_t NameKeyEight(TextView name, size_t eights) {
+  NameKeyReader reader(name);
+  for (; eights > 0; --eights) (void)reader.NextEight();
+  return reader.NextEight();
 }
 
-// A digit run becomes '0', its count of digits past leading zeros, and
-// those digits: longer numbers are larger, and a run still compares with
-// other characters as a digit does.
-Text NameKey(TextView name) {
-  Text key;
-  key.reserve(name.size() + 4);
-  for (size_t at = 0; at < name.size();) {
-    const unsigned char letter = (unsigned char)name[at];
-    if (letter >= 0x81 && at + 1 < name.size()) {  // a code page 936 pair, its trail byte untouched
-      key.append(name.substr(at, 2));
-      at += 2;
-    } else if (IsDigit(char(letter))) {
-      size_t end = at;
-      while (end < name.size() && IsDigit(name[end])) ++end;
-      size_t first = at;
-      while (first < end && name[first] == '0') ++first;
-      key += '0';
-      key += char(std::min<size_t>(end - first + 1, 255));
-      key.append(name.substr(first, end - first));
-      at = end;
-    } else {
-      key += letter >= 'A' && letter <= 'Z' ? char(letter - 'A' + 'a') : char(letter);
-      ++at;
-    }
-  }
-  return key;
-}
+bool KeyEnded(uint64_t eight) { return (eight & 0xFF) == 0; }
 
 // "1.2 MB": a number with decimals, spaces, then B, KB, MB, GB or TB in
-// either case. A size's key is 0 and the byte count's double, whose bits
-// order as the values do; no size is 1, after every size.
-Text SizeKey(TextView text) {
+// either case. The byte count as a double, whose bits order as the values
+// do; a text stating no size is after every size.
+uint64_t SizeKey(TextView text) {
   size_t at = text.find_first_not_of(' ');
-  if (at == TextView::npos || !IsDigit(text[at])) return "\x01";
+  if (at == TextView::npos || !IsDigit(text[at])) return kNoSize;
   double value = 0;
   for (; at < text.size() && IsDigit(text[at]); ++at) value = value * 10 + (text[at] - '0');
   if (at < text.size() && text[at] == '.') {
@@ -55,122 +89,184 @@ Text SizeKey(TextView text) {
     for (++at; at < text.size() && IsDigit(text[at]); ++at, scale /= 10) value += (text[at] - '0') * scale;
   }
   while (at < text.size() && text[at] == ' ') ++at;
-  Text unit;
-  for (; at < text.size() && unit.size() < 3; ++at) {
+  char unit[4] = {};
+  for (size_t length = 0; at < text.size() && length < 3; ++at, ++length) {
     const char letter = text[at];
     if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) break;
-    unit += letter >= 'a' ? char(letter - 'a' + 'A') : letter;
+    unit[length] = letter >= 'a' ? char(letter - 'a' + 'A') : letter;
   }
   static const char* const kUnits[] = {"B", "KB", "MB", "GB", "TB"};
   for (const char* name : kUnits) {
-    if (unit == name) {
-      Text key(1, '\0');
+    if (std::strcmp(unit, name) == 0) {
       uint64_t bits = 0;
       std::memcpy(&bits, &value, sizeof bits);
-      AppendBigEndian(key, bits, 8);
-      return key;
+      return bits;
     }
     value *= 1024;
   }
-  return "\x01";
-}
-
-uint64_t KeyPrefix(const Text& key) {
-  uint64_t prefix = 0;
-  for (size_t index = 0; index < 8; ++index)
-    prefix = (prefix << 8) | (index < key.size() ? (unsigned char)key[index] : 0);
-  return prefix;
+  return kNoSize;
 }
 
 struct Entry {
-  uint64_t prefix;  // the key's first bytes: most comparisons end here
+  uint64_t key;  // eight bytes of the row's key
   int row;
 };
 
 struct EntryOrder {
-  const std::vector<Text>* keys;
   bool descending;
-  bool operator()(const Entry& first, const Entry& second) const {
-    const Entry& a = descending ? second : first;
-    const Entry& b = descending ? first : second;
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return (*keys)[a.row] < (*keys)[b.row];
+  bool operator()(const Entry& a, const Entry& b) const {
+    if (a.key != b.key) return descending ? a.key > b.key : a.key < b.key;
+    return a.row < b.row;
   }
 };
 
-std::vector<Entry> Entries(const RowOrder& order, int first, int end) {
-  std::vector<Entry> entries;
-  entries.reserve(size_t(end - first));
-  for (int row = first; row < end; ++row) entries.push_back({KeyPrefix(order.keys[row]), row});
-  return entries;
+// The byte of the key at `shift` whose ascending order is the entries' order.
+unsigned KeyDigit(uint64_t key, int shift, bool descending) {
+  return unsigned(((descending ? ~key : key) >> shift) & 0xFF);
 }
 
-// Grows as a vector does: reserving the exact count a batch would move every key each time.
-void AddKeys(RowOrder& order, const RowStore& store, int first) {
-  for (int row = first; row < store.RowCount(); ++row)
-    order.keys.push_back(SortKey(order.column, store.Cell(row, order.column), row));
+// By key, a byte a pass from the last (passes over one byte value skipped),
+// each pass stable: entries that tie keep the order they came in, which is
+// arrival order.
+void RadixSort(Entry* first, Entry* last, Entry* scratch, bool descending) {
+  const size_t count = size_t(last - first);
+  Entry* from = first;
+  Entry* to = scratch;
+  for (int shift = 0; shift < 64; shift += 8) {
+    size_t starts[256] = {};
+    for (const Entry* entry = from; entry != from + count; ++entry) ++starts[KeyDigit(entry->key, shift, descending)];
+    if (starts[KeyDigit(from->key, shift, descending)] == count) continue;
+    size_t start = 0;
+    for (size_t& bucket : starts) start += std::exchange(bucket, start);
+    for (const Entry* entry = from; entry != from + count; ++entry)
+      to[starts[KeyDigit(entry->key, shift, descending)]++] = *entry;
+    std::swap(from, to);
+  }
+  if (from != first) std::copy(from, from + count, first);
+}
+
+// Sorts entries in arrival order whose keys agree before byte 8 × `eights`
+// and hold that byte's eight: eight bytes at a time, each run of rows tied on
+// them sorted again by the next eight, until keys end. Ties in the end by
+// arrival. `scratch` holds as many entries.
+void SortEntries(const RowOrder& order, const RowStore& store, Entry* first, Entry* last, Entry* scratch,
+                 size_t eights) {
+  constexpr ptrdiff_t kRadixFrom = 256;  // fewer are sorted faster by comparing
+  if (last - first < kRadixFrom)
+    std::sort(first, last, EntryOrder{order.descending});
+  else
+    RadixSort(first, last, scratch, order.descending);
+  if (order.column != kNameColumn) return;
+  for (Entry* run = first; run != last;) {
+    Entry* end = run + 1;
+    while (end != last && end->key == run->key) ++end;
+    if (end - run > 1 && !KeyEnded(run->key)) {
+      for (Entry* entry = run; entry != end; ++entry)
+        entry->key = NameKeyEight(store.Cell(entry->row, kNameColumn), eights + 1);
+      SortEntries(order, store, run, end, scratch, eights + 1);
+    }
+    run = end;
+  }
+}
+
+// Sorts entries in arrival order.
+void SortEntries(const RowOrder& order, const RowStore& store, std::vector<Entry>& entries) {
+  std::vector<Entry> scratch(entries.size());
+  SortEntries(order, store, entries.data(), entries.data() + entries.size(), scratch.data(), 0);
+}
+
+// Whether stored row `a` is shown before stored row `b`.
+bool ShownBefore(const RowOrder& order, const RowStore& store, int a, int b) {
+  uint64_t keyA = order.leads[a], keyB = order.leads[b];
+  if (keyA == keyB && order.column == kNameColumn && !KeyEnded(keyA)) {
+    NameKeyReader readerA(store.Cell(a, kNameColumn)), readerB(store.Cell(b, kNameColumn));
+    (void)readerA.NextEight();
+    (void)readerB.NextEight();
+    do {
+      keyA = readerA.NextEight();
+      keyB = readerB.NextEight();
+    } while (keyA == keyB && !KeyEnded(keyA));
+  }
+  return EntryOrder{order.descending}(Entry{keyA, a}, Entry{keyB, b});
+}
+
+// Entries for the stored rows from `first` on, their leads made.
+std::vector<Entry> LeadEntries(RowOrder& order, const RowStore& store, int first) {
+  order.leads.resize(size_t(store.RowCount()));
+  std::vector<Entry> entries;
+  entries.reserve(size_t(store.RowCount() - first));
+  for (int row = first; row < store.RowCount(); ++row) {
+    order.leads[row] = LeadKey(order.column, store.Cell(row, order.column), row);
+    entries.push_back({order.leads[row], row});
+  }
+  return entries;
 }
 
 }  // namespace
 
-Text SortKey(int column, TextView cell, int storeRow) {
-  if (column == kNameColumn) return NameKey(cell);
+uint64_t LeadKey(int column, TextView cell, int storeRow) {
+  if (column == kNameColumn) return NameKeyEight(cell, 0);
   if (column == kSizeColumn) return SizeKey(cell);
-  Text key;
-  AppendBigEndian(key, uint32_t(storeRow), 4);
-  return key;
+  return uint64_t(storeRow);
 }
 
-void ResetOrder(RowOrder& order, bool keepKeys) {
-  std::vector<Text> keys;
-  if (keepKeys) keys.swap(order.keys);
+void ResetOrder(RowOrder& order, bool keepLeads) {
+  std::vector<uint64_t> leads;
+  if (keepLeads) leads.swap(order.leads);
   order = RowOrder();
-  order.keys.swap(keys);
+  order.leads.swap(leads);
 }
 
 void SortRows(RowOrder& order, const RowStore& store, int column, bool descending) {
-  const bool keysKept = order.sorted && order.column == column;
-  ResetOrder(order, keysKept);
+  const bool leadsKept = order.sorted && order.column == column && int(order.leads.size()) == store.RowCount();
+  ResetOrder(order, leadsKept);
   order.column = column;
   order.descending = descending;
   if (column == 0 && !descending) return;
-  if (!keysKept) {
-    order.keys.reserve(size_t(store.RowCount()));
-    AddKeys(order, store, 0);
-  }
   order.sorted = true;
-  std::vector<Entry> entries = Entries(order, 0, store.RowCount());
-  std::stable_sort(entries.begin(), entries.end(), EntryOrder{&order.keys, descending});
+  std::vector<Entry> entries;
+  if (leadsKept) {
+    entries.reserve(order.leads.size());
+    for (int row = 0; row < store.RowCount(); ++row) entries.push_back({order.leads[row], row});
+  } else {
+    entries = LeadEntries(order, store, 0);
+  }
+  SortEntries(order, store, entries);
   order.rows.resize(entries.size());
   for (size_t index = 0; index < entries.size(); ++index) order.rows[index] = entries[index].row;
 }
 
-void MergeNewRows(RowOrder& order, const RowStore& store, int firstNew, std::vector<int>& positions) {
-  if (!order.sorted || firstNew >= store.RowCount()) return;
-  AddKeys(order, store, firstNew);
-  const EntryOrder before{&order.keys, order.descending};
-  std::vector<Entry> added = Entries(order, firstNew, store.RowCount());
-  std::stable_sort(added.begin(), added.end(), before);
+void UpdateLeadKey(RowOrder& order, const RowStore& store, int storeRow) {
+  if (order.sorted && storeRow >= 0 && storeRow < int(order.leads.size()))
+    order.leads[storeRow] = LeadKey(order.column, store.Cell(storeRow, order.column), storeRow);
+}
+
+int MergeNewRows(RowOrder& order, const RowStore& store, std::vector<int>& positions) {
+  const int firstNew = int(order.rows.size());
+  if (!order.sorted || firstNew >= store.RowCount()) return -1;
+  std::vector<Entry> added = LeadEntries(order, store, firstNew);
+  SortEntries(order, store, added);
   // Each new row's place among the rows shown: after those it ties with, as
-  // it arrived later. Only the rows below the first place move.
+  // it arrived later. The new rows are in order, so each place is at or
+  // after the one before. Only the rows below the first place move.
   std::vector<int> places(added.size());
   std::vector<int> landedAbove(positions.size(), 0);
+  auto from = order.rows.begin();
   for (size_t index = 0; index < added.size(); ++index) {
-    const auto place = std::upper_bound(order.rows.begin(), order.rows.end(), added[index],
-                                        [&](const Entry& entry, int row) {
-                                          return before(entry, Entry{KeyPrefix(order.keys[row]), row});
-                                        });
-    places[index] = int(place - order.rows.begin());
+    from = std::upper_bound(from, order.rows.end(), added[index].row,
+                            [&](int newRow, int shownRow) { return ShownBefore(order, store, newRow, shownRow); });
+    places[index] = int(from - order.rows.begin());
     for (size_t tracked = 0; tracked < positions.size(); ++tracked)
       if (positions[tracked] >= 0 && places[index] <= positions[tracked]) ++landedAbove[tracked];
   }
   for (size_t tracked = 0; tracked < positions.size(); ++tracked) positions[tracked] += landedAbove[tracked];
   const size_t shown = order.rows.size();
   order.rows.resize(shown + added.size());
-  size_t from = shown;  // old rows not yet moved: [0, from)
+  size_t unmoved = shown;  // old rows not yet moved: [0, unmoved)
   for (size_t index = added.size(); index-- > 0;) {
     const size_t place = size_t(places[index]);
-    for (; from > place; --from) order.rows[from - 1 + index + 1] = order.rows[from - 1];
+    for (; unmoved > place; --unmoved) order.rows[unmoved - 1 + index + 1] = order.rows[unmoved - 1];
     order.rows[place + index] = added[index].row;
   }
+  return places[0];
 }

@@ -23,9 +23,9 @@ bool Throttle::CallAfter(UINT wait, HWND owner, TIMERPROC timerProcedure) {
   return !SetFor(*this, firstAtOnce ? UINT(wait - since) : wait);
 }
 
-bool Throttle::Hasten() {
-  if (!pending || LONG(due - GetTickCount()) <= LONG(delay)) return false;
-  return !SetFor(*this, delay);  // the same timer, restarted
+bool Throttle::HastenTo(UINT wait) {
+  if (!pending || LONG(due - GetTickCount()) <= LONG(wait)) return false;
+  return !SetFor(*this, wait);  // the same timer, restarted
 }
 
 void Throttle::Acted() {

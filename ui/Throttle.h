@@ -23,9 +23,10 @@ struct Throttle {
   [[nodiscard]] bool Call(HWND owner, TIMERPROC timerProcedure = nullptr);
   // The same once with another delay (rows out of sight wait longer).
   [[nodiscard]] bool CallAfter(UINT wait, HWND owner, TIMERPROC timerProcedure = nullptr);
-  // A pending action due later than the delay from now comes then instead;
-  // true when the owner is to act now (the timer could not be set again).
-  [[nodiscard]] bool Hasten();
+  // A pending action due later than `wait` (the delay) from now comes then
+  // instead; true when the owner is to act now (the timer could not be set again).
+  [[nodiscard]] bool Hasten() { return HastenTo(delay); }
+  [[nodiscard]] bool HastenTo(UINT wait);
   // The owner has acted: no action is pending.
   void Acted();
   // What is pending is dropped.
