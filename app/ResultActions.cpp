@@ -121,7 +121,9 @@ void OnCopyAddressClick(AppState& app) {
     if (SelectedMagnetLink(list, address)) ShowCopyRefused(PutTextOnClipboard(address));
     return;
   }
-  // Every row, checked or not: the text is made once, in the clipboard's block.
+  // Every row, checked or not, in the order shown with every row in its place:
+  // the text is made once, in the clipboard's block.
+  app.window.超级列表框1.ShowPendingRows();
   const RowStore& rows = list.rows;
   size_t size = 0, skipped = 0;
   for (int row = 0; row < rows.RowCount(); ++row) {
@@ -147,7 +149,9 @@ void OnDownloadSeedsClick(AppState& app) {
     return;
   }
   // The addresses are taken before the first wait: a search started during
-  // the waits replaces the rows, and its links were never checked.
+  // the waits replaces the rows, and its links were never checked. Every row
+  // is in its place first: they go in the order shown.
+  app.window.超级列表框1.ShowPendingRows();
   size_t checked = 0, links = 0;
   const size_t size = CheckedMagnetLinks(list, checked, links, nullptr);
   if (checked == 0) {

@@ -179,21 +179,29 @@ TEST_F(ResultListAtScale, HandOffOfCheckedRowsAndThePopupMenuOnARowFarDown) {
 TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
   ClickHeader(0);
   ClickHeader(0);  // the last to arrive on top
+  // Rows that arrive now are on top for either action, before the view shows them.
+  const auto arrives = [](int row) {
+    RowBatch batch;
+    batch.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    ASSERT_TRUE(List().AppendRows(batch));
+  };
+  arrives(kManyRows);
   SetChecked(app.window.循环执行, true);
   Choose(ControlId::复制下载地址);
   const std::string all = UpToZero(ClipboardBytes(CF_TEXT), 1);
   Text expected;
-  for (int row = 0; row < kManyRows; ++row) expected += AddressOf(row) + "\r\n";
+  for (int row = 0; row <= kManyRows; ++row) expected += AddressOf(row) + "\r\n";
   EXPECT_TRUE(all == expected) << all.substr(0, 80);
 
   ThunderAgentRegistration thunder;
-  List().SetRowCheck(kManyRows - 1 - 5, 1);  // the row that arrived sixth
-  List().SetRowCheck(0, 1);                  // the last to arrive
+  List().SetRowCheck(kManyRows - 5, 1);  // the row that arrived sixth
+  arrives(kManyRows + 1);
+  List().rows.SetCheck(kManyRows + 1, 1);  // checked where it is stored, the view not asked
   Choose(ControlId::下载种子);
   const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
   ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].argument, Wide(AddressOf(5)));
-  EXPECT_EQ(calls[2].argument, Wide(AddressOf(kManyRows - 1)));
+  EXPECT_EQ(calls[2].argument, Wide(AddressOf(kManyRows + 1)));
 }
 
 TEST_F(ResultListAtScale, CtrlCCopiesAndShiftF10OrTheMenuKeyOpensTheMenuAtTheFocusedRow) {
@@ -337,6 +345,21 @@ TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelect
   ASSERT_GE(List().SelectedRow(), 0);
   EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), selectedNumber);
   EXPECT_EQ(int(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)), List().SelectedRow());
+}
+
+TEST_F(ResultListAtScale, RowsInSightOfASortedListShowSoonAndItsCountFollowsRowsBelow) {
+  ClickHeader(1);
+  RowBatch top, below;
+  top.Add("100001", "a.iso", "1 GB", AddressOf(kManyRows));
+  below.Add("100002", "zzz.iso", "1 GB", AddressOf(kManyRows + 1));
+  ASSERT_TRUE(List().AppendRows(top));
+  PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine
+  EXPECT_EQ(List().GetCellText(0, 1), "a.iso");  // merged by the timer: nothing asked the view
+  ASSERT_TRUE(List().AppendRows(below));
+  PumpMessagesFor(800);  // redrawn rows wait 250 ms, the count of rows below 500
+  EXPECT_EQ(List().GetCellText(kManyRows + 1, 1), "zzz.iso");
+  EXPECT_FALSE(List().rowCountThrottle.pending);
+  EXPECT_EQ(List().rowCountShown, kManyRows + 2);
 }
 
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
