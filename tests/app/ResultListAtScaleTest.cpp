@@ -360,6 +360,7 @@ TEST_F(ResultListAtScale, RowsInSightOfASortedListShowSoonAndItsCountFollowsRows
   EXPECT_EQ(List().GetCellText(kManyRows + 1, 1), "zzz.iso");
   EXPECT_FALSE(List().rowCountThrottle.pending);
   EXPECT_EQ(List().rowCountShown, kManyRows + 2);
+  EXPECT_EQ(List().AppendRow(), 0);  // its position: an empty name sorts first
 }
 
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
