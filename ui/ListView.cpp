@@ -53,8 +53,9 @@ void FollowChosenRow(HWND list, int before, int after, UINT state) {
 // (an action on the selected row must act on the row chosen), and the rows
 // in sight from the first that landed there on are redrawn. The count is
 // shown when `countNow`, and when the view needs it: to show new rows below
-// its last, to scroll or to move the user's rows. True when the view's count
-// is up to date. No count may be pending: the view is asked where it is.
+// its last, to scroll, or to hold the user's rows where they moved. True when
+// the view's count is up to date. No count may be pending: the view is asked
+// where it is.
 bool ShowMergedRows(ListView& list, bool countNow) {
   const int top = int(SendMessageW(list.handle, LVM_GETTOPINDEX, 0, 0));
   const int perPage = int(SendMessageW(list.handle, LVM_GETCOUNTPERPAGE, 0, 0));
@@ -64,10 +65,10 @@ bool ShowMergedRows(ListView& list, bool countNow) {
   const int firstPlace = MergeNewRows(list.order, list.rows, positions);
   const int landedAbove = positions[0] - top;
   const bool scrolls = landedAbove > 0 && top > 0;
-  const bool chosenMoved = positions[1] != selected || positions[2] != focused;
+  const bool chosenBeyondCount = positions[1] >= list.rowCountShown || positions[2] >= list.rowCountShown;
   const bool inSight = firstPlace >= 0 && firstPlace <= top + perPage;
   const bool viewFull = list.rowCountShown > top + perPage;
-  if (countNow || scrolls || chosenMoved || (inSight && !viewFull)) ShowCount(list);
+  if (countNow || scrolls || chosenBeyondCount || (inSight && !viewFull)) ShowCount(list);
   FollowChosenRow(list.handle, selected, positions[1], LVIS_SELECTED);
   FollowChosenRow(list.handle, focused, positions[2], LVIS_FOCUSED);
   RECT redrawn = {};
@@ -117,7 +118,8 @@ void ShowSortedRowsInSight(ListView& list) {
 // but no sooner than kSortedRedrawDelay after rows last landed in sight.
 void ShowSortedRowsSoon(ListView& list) {
   const DWORD sinceRedraw = GetTickCount() - list.sortedRowsRedrawnAt;
-  const UINT wait = std::max<UINT>(kVisibleRowsDelay, sinceRedraw < kSortedRedrawDelay ? kSortedRedrawDelay - sinceRedraw : 0);
+  const UINT wait =
+      std::max<UINT>(kVisibleRowsDelay, sinceRedraw < kSortedRedrawDelay ? kSortedRedrawDelay - sinceRedraw : 0);
   Throttle& throttle = list.rowCountThrottle;
   if (throttle.pending ? throttle.HastenTo(wait) : throttle.CallAfter(wait, list.handle)) ShowRowCount(list);
 }
