@@ -6,10 +6,15 @@ namespace {
 
 char FoldAscii(char byte) { return byte >= 'A' && byte <= 'Z' ? char(byte - 'A' + 'a') : byte; }
 
+// `at` starts a character. Ignoring case folds a letter only where it is a
+// character of its own: the byte after a lead byte is the second half of a
+// double-byte character whatever its value (說 is D5 66, 誇 is D5 46).
 bool SameBytes(const char* at, TextView what, LetterCase letterCase) {
+  bool trail = false;
   for (size_t i = 0; i < what.size(); ++i) {
-    if (letterCase == LetterCase::Exact ? at[i] != what[i] : FoldAscii(at[i]) != FoldAscii(what[i]))
-      return false;
+    const bool fold = letterCase == LetterCase::IgnoreAscii && !trail;
+    if (fold ? FoldAscii(at[i]) != FoldAscii(what[i]) : at[i] != what[i]) return false;
+    trail = !trail && IsLeadByte(at[i]);
   }
   return true;
 }

@@ -233,6 +233,8 @@ TEST_F(ResultListAtScale, TypedTextMovesToTheNextRowWhoseNameBeginsWithItWrappin
   List().SetCellText(99997, 1, "\xD6\xD0\xCE\xC4 x.iso");  // 中文
   List().SetCellText(12, 1, "\xD6\xD0\xB9\xFA.iso");       // 中国
   List().SetCellText(500, 1, "movie.mkv");
+  List().SetCellText(600, 1, "\xD5\x46.iso");  // 誇: its second byte has the value of "F"
+  List().SetCellText(700, 1, "\xD5\x66.iso");  // 說: and this one of "f"
   const RECT row = ShownRow(99990);
   LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
   const auto type = [](const std::wstring& text) {
@@ -248,6 +250,9 @@ TEST_F(ResultListAtScale, TypedTextMovesToTheNextRowWhoseNameBeginsWithItWrappin
   PumpMessagesFor(1200);
   type(L"MOV");  // letters without case; a space would toggle the focused row's box
   EXPECT_EQ(List().SelectedRow(), 500);
+  PumpMessagesFor(1200);
+  type(L"\u8AAA");  // 說: characters are compared, not bytes folded
+  EXPECT_EQ(List().SelectedRow(), 700);
 }
 
 TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {

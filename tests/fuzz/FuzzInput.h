@@ -43,16 +43,6 @@ inline FuzzInput ReadFuzzInput(const uint8_t* data, size_t size, size_t fieldCou
 
 inline char FoldAsciiLetter(char byte) { return byte >= 'A' && byte <= 'Z' ? char(byte + 32) : byte; }
 
-inline bool BytesMatch(TextView text, size_t at, TextView what, LetterCase letterCase) {
-  if (text.size() < at || text.size() - at < what.size()) return false;
-  for (size_t i = 0; i < what.size(); ++i) {
-    char left = text[at + i], right = what[i];
-    if (letterCase == LetterCase::IgnoreAscii) left = FoldAsciiLetter(left), right = FoldAsciiLetter(right);
-    if (left != right) return false;
-  }
-  return true;
-}
-
 // Marks the offsets where a character starts when the text is read from
 // `from`: a byte of 0x80 or more takes the byte after it along.
 inline std::vector<bool> CharacterStarts(TextView text, size_t from = 0) {
@@ -64,6 +54,34 @@ inline std::vector<bool> CharacterStarts(TextView text, size_t from = 0) {
   }
   if (at == text.size()) starts[at] = true;
   return starts;
+}
+
+// `what` at `at`, a character start; ignoring case folds only the letters
+// that are characters of their own, never the byte after a lead byte.
+inline bool BytesMatch(TextView text, size_t at, TextView what, LetterCase letterCase) {
+  if (text.size() < at || text.size() - at < what.size()) return false;
+  bool afterLead = false;
+  for (size_t i = 0; i < what.size(); ++i) {
+    char left = text[at + i], right = what[i];
+    if (letterCase == LetterCase::IgnoreAscii && !afterLead) {
+      left = FoldAsciiLetter(left);
+      right = FoldAsciiLetter(right);
+    }
+    if (left != right) return false;
+    afterLead = !afterLead && static_cast<unsigned char>(text[at + i]) >= 0x80;
+  }
+  return true;
+}
+
+// The text with the letters that start a character, read from `from`, in
+// lower case; the bytes before `from` as they are.
+inline Text FoldedLetters(TextView text, size_t from = 0) {
+  const std::vector<bool> starts = CharacterStarts(text, from);
+  Text folded(text);
+  for (size_t at = from; at < folded.size(); ++at) {
+    if (starts[at]) folded[at] = FoldAsciiLetter(folded[at]);
+  }
+  return folded;
 }
 
 // True when the text is made of whole code page 936 characters: each byte of

@@ -30,6 +30,11 @@ TEST(FindText, IgnoringCaseFoldsOnlyAsciiLetters) {
   EXPECT_EQ(FindText("User-Agent", "user-agent"), -1);
   // 0xC1 and 0xE1 differ by 0x20 but are not letters.
   EXPECT_EQ(FindText("\xC1\xA1", "\xE1\xA1", 1, LetterCase::IgnoreAscii), -1);
+  // The second byte of a double-byte character is no letter, even where it
+  // has a letter's value: 誇 (D5 46) is not 說 (D5 66).
+  EXPECT_EQ(FindText("\xD5\x46", "\xD5\x66", 1, LetterCase::IgnoreAscii), -1);
+  EXPECT_EQ(FindText("x\xD5\x66" "A", "\xD5\x66" "a", 1, LetterCase::IgnoreAscii), 2);
+  EXPECT_EQ(ReplaceAll("\xD5\x46\xD5\x66", "\xD5\x66", "-", LetterCase::IgnoreAscii), "\xD5\x46-");
 }
 
 TEST(SplitText, KeepsEmptyPiecesButNotAfterTrailingSeparator) {
