@@ -7,6 +7,7 @@
 
 #include "system/SystemFunction.h"
 #include "text/CodePage936.h"
+#include "text/UriCharacters.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ bool HasMagnetHandler() {
 }
 
 bool OpenWithMagnetHandler(const Text& address) {
-  const std::wstring link = TextToUtf16(address);
+  // The shell puts the link into the handler's command line as it is, quoted
+  // or not as the handler registered it: escaped, no quote or space of the
+  // page's can end that argument or add another.
+  const std::wstring link = TextToUtf16(EscapeUriCharacters(address));
   SHELLEXECUTEINFOW execute = {};
   execute.cbSize = sizeof execute;
   // A handler that fails must not bring up the system's "choose a program" box.

@@ -6,6 +6,7 @@
 // True when the system names a program that opens magnet: links.
 [[nodiscard]] bool HasMagnetHandler();
 
-// Starts that program with `address`, as a browser does; shows no system
-// dialog when it cannot be started. False when it was not started.
+// Starts that program with `address` as one argument, what a URI may not
+// hold unescaped percent-encoded, as a browser does; shows no system dialog
+// when it cannot be started. False when it was not started.
 bool OpenWithMagnetHandler(const Text& address);

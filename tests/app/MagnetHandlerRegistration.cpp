@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/MagnetHandler.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -32,13 +33,13 @@ void WriteProtocol(HKEY root, const std::wstring& keyName, const std::wstring& c
 
 }  // namespace
 
-MagnetHandlerRegistration::MagnetHandlerRegistration() {
+MagnetHandlerRegistration::MagnetHandlerRegistration(LinkArgument form) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   logFile = std::wstring(folder) + L"magnet-handler-" + std::to_wstring(GetCurrentProcessId()) + L".log";
   DeleteFileW(logFile.c_str());
-  const std::wstring command =
-      L"\"" + TextToUtf16(WindowsPath(SEED_MAGNET_HANDLER_EXE)) + L"\" \"" + logFile + L"\" \"%1\"";
+  const std::wstring command = L"\"" + TextToUtf16(WindowsPath(SEED_MAGNET_HANDLER_EXE)) + L"\" \"" + logFile +
+                                (form == LinkArgument::Quoted ? L"\" \"%1\"" : L"\" %1");
   WriteProtocol(HKEY_CURRENT_USER, kUserClasses, command);
   // Where the system reads only the machine's classes (Wine 8 does), there too.
   if (!HasMagnetHandler()) {
@@ -57,10 +58,32 @@ std::vector<HandedLink> MagnetHandlerRegistration::HandedLinks() const {
   std::vector<HandedLink> links;
   FILE* log = _wfopen(logFile.c_str(), L"rb");
   if (!log) return links;
-  unsigned long long createdAt = 0;
-  char link[2048];
-  while (std::fscanf(log, "%llu %2047s", &createdAt, link) == 2) links.push_back({createdAt, link});
+  std::string bytes;
+  char chunk[4096];
+  for (size_t read; (read = std::fread(chunk, 1, sizeof chunk, log)) > 0;) bytes.append(chunk, read);
   std::fclose(log);
+  // Each line: the creation time, the count, then " <length>:<bytes>" for each.
+  const char* at = bytes.c_str();
+  const char* end = at + bytes.size();
+  while (at < end) {
+    HandedLink handed;
+    char* after = nullptr;
+    handed.createdAt = std::strtoull(at, &after, 10);
+    const unsigned long count = std::strtoul(after, &after, 10);
+    bool whole = true;
+    for (unsigned long index = 0; whole && index < count; ++index) {
+      const unsigned long length = std::strtoul(after, &after, 10);
+      whole = after < end && *after == ':' && size_t(end - after - 1) >= length;
+      if (!whole) break;
+      handed.arguments.emplace_back(after + 1, length);
+      after += 1 + length;
+    }
+    // A line still being written is read whole the next time.
+    if (!whole || after >= end || *after != '\n') break;
+    at = after + 1;
+    if (count == 1) handed.link = handed.arguments[0];
+    links.push_back(std::move(handed));
+  }
   std::sort(links.begin(), links.end(),
             [](const HandedLink& one, const HandedLink& other) { return one.createdAt < other.createdAt; });
   return links;

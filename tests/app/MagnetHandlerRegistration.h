@@ -5,15 +5,19 @@
 #include <vector>
 
 // One start of the stand-in: when its process was created (100 ns units) and
-// the link it was given.
+// the arguments it was given after its log file, in UTF-8.
 struct HandedLink {
   unsigned long long createdAt = 0;
-  std::string link;
+  std::vector<std::string> arguments;
+  std::string link;  // the one argument; empty when there were more or none
 };
 
 class MagnetHandlerRegistration {
  public:
-  MagnetHandlerRegistration();
+  // How the registered command line holds the link: "%1" or %1, both of
+  // which torrent clients register.
+  enum class LinkArgument { Quoted, Unquoted };
+  explicit MagnetHandlerRegistration(LinkArgument form = LinkArgument::Quoted);
   ~MagnetHandlerRegistration();
   MagnetHandlerRegistration(const MagnetHandlerRegistration&) = delete;
   MagnetHandlerRegistration& operator=(const MagnetHandlerRegistration&) = delete;

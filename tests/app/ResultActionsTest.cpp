@@ -5,8 +5,31 @@
 #include "tests/app/ResultActionsSupport.h"
 
 #include "system/Room.h"
+#include "text/CodePage936.h"
 
 namespace {
+
+std::string Utf8Of(const Text& text) {
+  const std::wstring wide = TextToUtf16(text);
+  std::string bytes(wide.size() * 3, '\0');
+  bytes.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), bytes.data(),
+                                          int(bytes.size()), nullptr, nullptr)));
+  return bytes;
+}
+
+// The bytes that the escapes (% and two hex digits) stand for, the rest as it is.
+std::string PercentDecoded(const std::string& text) {
+  std::string decoded;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == '%' && at + 2 < text.size() && isxdigit(text[at + 1]) && isxdigit(text[at + 2])) {
+      decoded += char(std::stoi(text.substr(at + 1, 2), nullptr, 16));
+      at += 2;
+    } else {
+      decoded += text[at];
+    }
+  }
+  return decoded;
+}
 
 TEST_F(ResultActions, SelectAllGivesEveryRowTheBoxStateAndDoesNothingOnAnEmptyList) {
   SetChecked(app.window.全选框, true);
@@ -280,6 +303,29 @@ TEST_F(ResultActions, WithoutThunderTheMagnetHandlerGetsTheCheckedRowsBottomUpOr
   EXPECT_EQ(ReceivedThunderCalls()[0].argument, Wide(AddressOf(6)));
   PumpMessagesFor(1000);  // a stand-in started by mistake would have logged by now
   EXPECT_EQ(handler.HandedLinks().size(), 4u);
+  EXPECT_TRUE(closer.notices.empty());
+}
+
+TEST_F(ResultActions, ALinkHoldingQuotesAndSpacesReachesTheMagnetHandlerAsOneArgumentThatDecodesToIt) {
+  // Its own quotes would close the argument and give the client options of the page's choosing.
+  const Text link = "magnet:?xt=urn:btih:0123&dn=\xD6\xD0 a%20b\" \"--save-path=C:\\x\" \"y&x=100%";  // 中
+  AddRows(1);
+  List().SetCellText(0, 3, link);
+  Select(0);
+  NoticeCloser closer;
+  for (const auto form : {MagnetHandlerRegistration::LinkArgument::Quoted,
+                          MagnetHandlerRegistration::LinkArgument::Unquoted}) {
+    SCOPED_TRACE(form == MagnetHandlerRegistration::LinkArgument::Quoted ? "\"%1\"" : "%1");
+    MagnetHandlerRegistration handler(form);
+    Choose(ControlId::下载种子);
+    ASSERT_TRUE(handler.PumpUntilHanded(1));
+    const std::vector<HandedLink> links = handler.HandedLinks();
+    ASSERT_EQ(links.size(), 1u);
+    std::string given;
+    for (const std::string& argument : links[0].arguments) given += "[" + argument + "] ";
+    EXPECT_EQ(links[0].arguments.size(), 1u) << given;
+    EXPECT_EQ(PercentDecoded(links[0].link), PercentDecoded(Utf8Of(link)));
+  }
   EXPECT_TRUE(closer.notices.empty());
 }
 
