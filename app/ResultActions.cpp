@@ -174,11 +174,14 @@ void OnDownloadSeedsClick(AppState& app) {
 }
 
 bool AddThunderTask(const Text& address) {
+  // Thunder's agent is a DLL: a registration it left behind when it went
+  // must not cost the seconds of a search for a local server.
   ComObject agent;
-  if (!agent.Create("ThunderAgent.Agent")) return false;
-  // Thunder's results are not used: what it does with the task is its affair.
+  if (!agent.Create("ThunderAgent.Agent", ComObject::Servers::InProcessFirst)) return false;
+  // A task Thunder refuses is not taken: the link goes on as if Thunder were
+  // absent. What it does with one it took is its own affair.
   Text argument = address;
-  CallMethod(agent, "AddTask", ByReference(argument));
+  if (!CallMethod(agent, "AddTask", ByReference(argument))) return false;
   (void)CallNumberMethod(agent, "CommitTasks");
   agent.Clear();
   return true;

@@ -13,7 +13,7 @@ void OnCopyAddressClick(AppState& app);
 void OnDownloadSeedsClick(AppState& app);
 
 // Hands one address to Thunder ("AddTask", then "CommitTasks"); false when
-// Thunder is not installed.
+// Thunder is not installed or refuses the task.
 [[nodiscard]] bool AddThunderTask(const Text& address);
 
 // To Thunder where it is installed, else to the program the system opens

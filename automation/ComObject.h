@@ -13,7 +13,9 @@ class ComObject {
   // Where the object's server may run. InProcess for a component that ships
   // as a DLL: where that DLL is gone, asking for any server has COM look for
   // a local one too, which under Wine fails only after 3 to 10 seconds.
-  enum class Servers { Any, InProcess };
+  // InProcessFirst for one that may ship either way: its DLL, else a local
+  // server only where the class registers one (LocalServer32).
+  enum class Servers { Any, InProcess, InProcessFirst };
 
   // `name` is a ProgID ("VBScript.RegExp") or a CLSID in braces. On failure
   // the holder keeps what it held; on success the old reference is released.

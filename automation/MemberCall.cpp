@@ -336,9 +336,9 @@ bool WritePropertyArguments(const ComObject& object, TextView name, Arguments ar
   return InvokeFor(object, name, Request::Write, arguments, VT_EMPTY, unused);
 }
 
-void CallMethodArguments(const ComObject& object, TextView name, Arguments arguments) {
+bool CallMethodArguments(const ComObject& object, TextView name, Arguments arguments) {
   Variant unused;
-  InvokeFor(object, name, Request::Call, arguments, VT_EMPTY, unused);
+  return InvokeFor(object, name, Request::Call, arguments, VT_EMPTY, unused);
 }
 
 Text CallTextMethodArguments(const ComObject& object, TextView name, Arguments arguments) {

@@ -43,7 +43,8 @@ enum ComError : int {
 [[nodiscard]] Variant ReadPropertyArguments(const ComObject& object, TextView name, Arguments arguments);
 // The last argument is the value to write. True exactly when LastComError is 0.
 bool WritePropertyArguments(const ComObject& object, TextView name, Arguments arguments);
-void CallMethodArguments(const ComObject& object, TextView name, Arguments arguments);
+// True exactly when LastComError is 0: the object carried the call out.
+bool CallMethodArguments(const ComObject& object, TextView name, Arguments arguments);
 [[nodiscard]] Text CallTextMethodArguments(const ComObject& object, TextView name, Arguments arguments);
 [[nodiscard]] double CallNumberMethodArguments(const ComObject& object, TextView name, Arguments arguments);
 [[nodiscard]] ComObject CallObjectMethodArguments(const ComObject& object, TextView name, Arguments arguments);
@@ -69,8 +70,8 @@ bool WriteProperty(const ComObject& object, TextView name, const Values&... valu
   return WritePropertyArguments(object, name, {Argument(values)...});
 }
 template <typename... Values>
-void CallMethod(const ComObject& object, TextView name, const Values&... values) {
-  CallMethodArguments(object, name, {Argument(values)...});
+bool CallMethod(const ComObject& object, TextView name, const Values&... values) {
+  return CallMethodArguments(object, name, {Argument(values)...});
 }
 template <typename... Values>
 [[nodiscard]] Text CallTextMethod(const ComObject& object, TextView name, const Values&... values) {

@@ -129,17 +129,25 @@ inline void PutMarkerOnClipboard() {
 
 inline std::wstring Wide(const Text& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-// Asks the window for an answer from another thread while a handler runs.
+// Asks the window for an answer from another thread while a handler runs,
+// and notes the longest time between two answers: how long it was frozen.
 struct ResponsivenessProbe {
   std::atomic<bool> stop{false};
   std::atomic<int> answers{0};
+  std::atomic<DWORD> longestSilence{0};
   HWND window;
   HANDLE thread;
   static DWORD WINAPI Run(void* parameter) {
     auto* probe = static_cast<ResponsivenessProbe*>(parameter);
+    DWORD lastAnswer = GetTickCount();
     while (!probe->stop) {
       DWORD_PTR result = 0;
-      if (SendMessageTimeoutW(probe->window, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) ++probe->answers;
+      if (SendMessageTimeoutW(probe->window, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) {
+        ++probe->answers;
+        const DWORD now = GetTickCount();
+        if (now - lastAnswer > probe->longestSilence) probe->longestSilence = now - lastAnswer;
+        lastAnswer = now;
+      }
       Sleep(10);
     }
     return 0;

@@ -306,6 +306,50 @@ TEST_F(ResultActions, WithoutThunderTheMagnetHandlerGetsTheCheckedRowsBottomUpOr
   EXPECT_TRUE(closer.notices.empty());
 }
 
+TEST_F(ResultActions, ALinkThunderRefusesGoesToTheMagnetHandlerAsIfThunderWereAbsent) {
+  ThunderAgentRegistration thunder(ThunderAgentRegistration::AddTask::Refused);
+  AddRows(3);
+  Select(1);
+  NoticeCloser closer;
+  Choose(ControlId::下载种子);  // nor a magnet: handler
+  ASSERT_EQ(closer.notices.size(), 1u);
+  EXPECT_EQ(closer.notices[0].text, kNoThunder);
+  {
+    MagnetHandlerRegistration handler;
+    Choose(ControlId::下载种子);
+    ASSERT_TRUE(handler.PumpUntilHanded(1));
+    EXPECT_EQ(handler.HandedLinks()[0].link, AddressOf(1));
+  }
+  EXPECT_EQ(closer.notices.size(), 1u);
+  // Asked each time, and never told to start a task it refused.
+  const std::vector<ThunderCall>& calls = ReceivedThunderCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  for (const ThunderCall& call : calls) EXPECT_EQ(call.method, L"AddTask");
+}
+
+TEST_F(ResultActions, AStaleThunderRegistrationHandsEachLinkOnWithoutFreezingTheWindow) {
+  StaleThunderAgentRegistration stale;
+  MagnetHandlerRegistration handler;
+  AddRows(10);
+  for (int row : {1, 4, 8}) List().SetRowCheck(row, 1);
+  SetChecked(app.window.循环执行, true);
+  DWORD took = 0, frozen = 0;
+  {
+    ResponsivenessProbe probe(app.window.window.handle);
+    PumpUntil([&] { return probe.answers > 0; });
+    const DWORD start = GetTickCount();
+    Choose(ControlId::下载种子);
+    took = GetTickCount() - start;
+    PumpMessagesFor(100);  // the answer that ends the last silence
+    frozen = probe.longestSilence;
+  }
+  ASSERT_TRUE(handler.PumpUntilHanded(3));
+  std::printf("hand-off of 3 links with a stale Thunder registration: %lu ms, the window frozen at most %lu ms\n",
+              took, frozen);
+  // Three to ten seconds a link where the lookup asks for any server.
+  EXPECT_LT(frozen, 1000u);
+}
+
 TEST_F(ResultActions, ALinkHoldingQuotesAndSpacesReachesTheMagnetHandlerAsOneArgumentThatDecodesToIt) {
   // Its own quotes would close the argument and give the client options of the page's choosing.
   const Text link = "magnet:?xt=urn:btih:0123&dn=\xD6\xD0 a%20b\" \"--save-path=C:\\x\" \"y&x=100%";  // 中

@@ -8,8 +8,11 @@ namespace {
 const CLSID kThunderAgentClass = {0x3f7e2a90, 0x5c1d, 0x4b8e, {0xa2, 0xf4, 0x7c, 0x9d, 0x1e, 0x6b, 0x5a, 0x23}};
 constexpr DISPID kAddTask = 1;
 constexpr DISPID kCommitTasks = 2;
+// {8C1B4E62-0F3A-4D97-B5E8-2A6C9D0F7B41}: the class a stale registration names.
+constexpr const wchar_t* kStaleClass = L"{8C1B4E62-0F3A-4D97-B5E8-2A6C9D0F7B41}";
 
 std::vector<ThunderCall> calls;
+bool refusesAddTask = false;
 
 class Agent final : public IDispatch {
  public:
@@ -60,7 +63,7 @@ class Agent final : public IDispatch {
     }
     calls.push_back(call);
     if (result) VariantInit(result);
-    return S_OK;
+    return member == kAddTask && refusesAddTask ? E_FAIL : S_OK;
   }
 
  private:
@@ -95,8 +98,9 @@ Factory factory;
 
 std::vector<ThunderCall>& ReceivedThunderCalls() { return calls; }
 
-ThunderAgentRegistration::ThunderAgentRegistration() {
+ThunderAgentRegistration::ThunderAgentRegistration(AddTask answer) {
   calls.clear();
+  refusesAddTask = answer == AddTask::Refused;
   if (FAILED(CoRegisterClassObject(kThunderAgentClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)))
     cookie = 0;
   progId.emplace(L"ThunderAgent.Agent", L"{3F7E2A90-5C1D-4B8E-A2F4-7C9D1E6B5A23}");
@@ -105,4 +109,24 @@ ThunderAgentRegistration::ThunderAgentRegistration() {
 ThunderAgentRegistration::~ThunderAgentRegistration() {
   progId.reset();
   if (cookie) CoRevokeClassObject(cookie);
+}
+
+StaleThunderAgentRegistration::StaleThunderAgentRegistration() {
+  const std::wstring server = std::wstring(L"CLSID\\") + kStaleClass + L"\\InprocServer32";
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+      ERROR_SUCCESS) {
+    const std::wstring gone = L"C:\\Program Files\\Thunder Network\\Gone\\ThunderAgent.dll";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(gone.c_str()),
+                   DWORD((gone.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Apartment"),
+                   DWORD(sizeof L"Apartment"));
+    RegCloseKey(key);
+  }
+  progId.emplace(L"ThunderAgent.Agent", kStaleClass);
+}
+
+StaleThunderAgentRegistration::~StaleThunderAgentRegistration() {
+  progId.reset();
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kStaleClass).c_str());
 }

@@ -21,12 +21,29 @@ std::vector<ThunderCall>& ReceivedThunderCalls();
 
 class ThunderAgentRegistration {
  public:
-  ThunderAgentRegistration();
+  // Refused: "AddTask" is recorded and answered with a failure, as a Thunder
+  // that will not take the link answers.
+  enum class AddTask { Accepted, Refused };
+  explicit ThunderAgentRegistration(AddTask answer = AddTask::Accepted);
   ~ThunderAgentRegistration();
   ThunderAgentRegistration(const ThunderAgentRegistration&) = delete;
   ThunderAgentRegistration& operator=(const ThunderAgentRegistration&) = delete;
 
  private:
   DWORD cookie = 0;
+  std::optional<ProgIdRegistration> progId;
+};
+
+// "ThunderAgent.Agent" as an uninstalled Thunder may leave it: the ProgID and
+// its class still registered, the class's InprocServer32 naming a DLL that
+// is gone, and no local server.
+class StaleThunderAgentRegistration {
+ public:
+  StaleThunderAgentRegistration();
+  ~StaleThunderAgentRegistration();
+  StaleThunderAgentRegistration(const StaleThunderAgentRegistration&) = delete;
+  StaleThunderAgentRegistration& operator=(const StaleThunderAgentRegistration&) = delete;
+
+ private:
   std::optional<ProgIdRegistration> progId;
 };
