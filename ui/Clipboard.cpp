@@ -7,6 +7,7 @@
 
 #include "system/Room.h"
 #include "text/CodePage936.h"
+#include "ui/ClipboardApi.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class GlobalBlock {
   HGLOBAL Get() const { return block; }
   // Ownership passes to the clipboard only when it accepts the block.
   void PlaceAs(UINT format) {
-    if (block && SetClipboardData(format, block)) block = nullptr;
+    if (block && ClipboardFunctions().setData(format, block)) block = nullptr;
   }
 
  private:
@@ -71,11 +72,12 @@ ClipboardWrite PutTextOnClipboard(size_t size, ClipboardTextWriter write, void* 
     (void)TextToUtf16(TextView(static_cast<const char*>(textMemory.Memory()), size_t(length)),
                       static_cast<wchar_t*>(wideMemory.Memory()), wideLength + 1);
   }
-  if (!OpenClipboard(nullptr)) return ClipboardWrite::NotOpened;
-  EmptyClipboard();
+  const ClipboardApi& clipboard = ClipboardFunctions();
+  if (!clipboard.open(nullptr)) return ClipboardWrite::NotOpened;
+  clipboard.empty();
   text.PlaceAs(CF_TEXT);
   wide.PlaceAs(CF_UNICODETEXT);
-  CloseClipboard();
+  clipboard.close();
   return ClipboardWrite::Placed;
 }
 
