@@ -97,9 +97,24 @@ size_t CheckedMagnetLinks(const ListView& list, size_t& checked, size_t& links, 
   return size;
 }
 
-void ShowCopyRefused(ClipboardWrite written) {
-  // A clipboard another program holds is left alone quietly, as before.
-  if (written == ClipboardWrite::NoRoom) ShowNoRoomNotice("复制下载地址");
+// Says why a copy was not placed, and true when it did; a clipboard another
+// program holds is left alone quietly, as before.
+bool ShowCopyRefused(ClipboardWrite written) {
+  switch (written) {
+    case ClipboardWrite::Placed:
+    case ClipboardWrite::NotOpened:
+      return false;
+    case ClipboardWrite::NoRoom:
+      ShowNoRoomNotice("复制下载地址");
+      return true;
+    case ClipboardWrite::NotEmptied:
+      ShowNotice("无法复制下载地址: 剪贴板拒绝写入, 原有内容未变!");
+      return true;
+    case ClipboardWrite::NotPlaced:
+      ShowNotice("无法复制下载地址: 剪贴板拒绝写入, 原有内容已清除!");
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -118,7 +133,8 @@ void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {
     Text address;
-    if (SelectedMagnetLink(list, address)) ShowCopyRefused(PutTextOnClipboard(address));
+    if (!SelectedMagnetLink(list, address)) return;
+    (void)ShowCopyRefused(PutTextOnClipboard(app.window.window.handle, address));
     return;
   }
   // Every row, checked or not, in the order shown with every row in its place:
@@ -134,9 +150,9 @@ void OnCopyAddressClick(AppState& app) {
       ++skipped;
   }
   if (size > 0) {
-    const ClipboardWrite written = PutTextOnClipboard(size, WriteEveryAddress, const_cast<ListView*>(&list));
-    ShowCopyRefused(written);
-    if (written == ClipboardWrite::NoRoom) return;
+    const ClipboardWrite written =
+        PutTextOnClipboard(app.window.window.handle, size, WriteEveryAddress, const_cast<ListView*>(&list));
+    if (ShowCopyRefused(written)) return;
   }
   ShowSkippedNotice(skipped);
 }

@@ -24,9 +24,12 @@ class GlobalBlock {
   GlobalBlock(const GlobalBlock&) = delete;
   GlobalBlock& operator=(const GlobalBlock&) = delete;
   HGLOBAL Get() const { return block; }
-  // Ownership passes to the clipboard only when it accepts the block.
-  void PlaceAs(UINT format) {
-    if (block && ClipboardFunctions().setData(format, block)) block = nullptr;
+  // Ownership passes to the clipboard only when it accepts the block; false
+  // when it did not.
+  [[nodiscard]] bool PlaceAs(UINT format) {
+    if (!block || !ClipboardFunctions().setData(format, block)) return false;
+    block = nullptr;
+    return true;
   }
 
  private:
@@ -53,7 +56,7 @@ void CopyText(char* target, size_t size, void* context) { std::memcpy(target, co
 
 }  // namespace
 
-ClipboardWrite PutTextOnClipboard(size_t size, ClipboardTextWriter write, void* context) {
+ClipboardWrite PutTextOnClipboard(HWND owner, size_t size, ClipboardTextWriter write, void* context) {
   if (size >= size_t(INT_MAX) / sizeof(wchar_t)) return ClipboardWrite::NoRoom;
   GlobalBlock text(size + 1);
   int length = 0, wideLength = 0;
@@ -72,15 +75,20 @@ ClipboardWrite PutTextOnClipboard(size_t size, ClipboardTextWriter write, void* 
     (void)TextToUtf16(TextView(static_cast<const char*>(textMemory.Memory()), size_t(length)),
                       static_cast<wchar_t*>(wideMemory.Memory()), wideLength + 1);
   }
+  // Opened with no owner, emptying would leave the clipboard to no window,
+  // and the system may then refuse what is placed.
   const ClipboardApi& clipboard = ClipboardFunctions();
-  if (!clipboard.open(nullptr)) return ClipboardWrite::NotOpened;
-  clipboard.empty();
-  text.PlaceAs(CF_TEXT);
-  wide.PlaceAs(CF_UNICODETEXT);
+  if (!clipboard.open(owner)) return ClipboardWrite::NotOpened;
+  if (!clipboard.empty()) {
+    clipboard.close();
+    return ClipboardWrite::NotEmptied;
+  }
+  const bool placedText = text.PlaceAs(CF_TEXT);
+  const bool placedWide = wide.PlaceAs(CF_UNICODETEXT);
   clipboard.close();
-  return ClipboardWrite::Placed;
+  return placedText || placedWide ? ClipboardWrite::Placed : ClipboardWrite::NotPlaced;
 }
 
-ClipboardWrite PutTextOnClipboard(TextView text) {
-  return PutTextOnClipboard(text.size(), CopyText, const_cast<char*>(text.data()));
+ClipboardWrite PutTextOnClipboard(HWND owner, TextView text) {
+  return PutTextOnClipboard(owner, text.size(), CopyText, const_cast<char*>(text.data()));
 }

@@ -6,8 +6,26 @@
 
 #include "system/Room.h"
 #include "text/CodePage936.h"
+#include "ui/ClipboardApi.h"
 
 namespace {
+
+// The system's clipboard while it lives, but for the step it refuses:
+// emptying, or taking a text in any format.
+struct RefusingClipboard {
+  enum Step { Emptying, Placing };
+  static inline Step refused = Emptying;
+  static BOOL WINAPI Empty() { return refused == Emptying ? FALSE : EmptyClipboard(); }
+  static HANDLE WINAPI SetData(UINT format, HANDLE data) {
+    return refused == Placing ? nullptr : SetClipboardData(format, data);
+  }
+  static inline const ClipboardApi table = {OpenClipboard, Empty, SetData, CloseClipboard};
+  explicit RefusingClipboard(Step step) {
+    refused = step;
+    UseClipboardForTests(&table);
+  }
+  ~RefusingClipboard() { UseClipboardForTests(nullptr); }
+};
 
 std::string Utf8Of(const Text& text) {
   const std::wstring wide = TextToUtf16(text);
@@ -109,6 +127,37 @@ TEST_F(ResultActions, ACopyOrHandOffThatCannotBeGivenRoomSaysSoAndChangesNothing
   for (int row = 49; row >= 0; --row) expected += AddressOf(row) + "\r\n";
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), expected);
   EXPECT_EQ(UpToZero(ClipboardBytes(CF_UNICODETEXT), 2), Utf16Bytes(Wide(expected)));
+}
+
+TEST_F(ResultActions, ACopyTheClipboardRefusesSaysSoAndNeverClaimsTheText) {
+  AddRows(3);
+  Select(1);
+  std::vector<Notice> notices;
+  {
+    NoticeCloser closer;
+    for (bool everyRow : {false, true}) {
+      SetChecked(app.window.循环执行, everyRow);
+      {
+        RefusingClipboard refusing(RefusingClipboard::Emptying);
+        PutMarkerOnClipboard();
+        Choose(ControlId::复制下载地址);
+      }
+      EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), "marker") << everyRow;
+      {
+        RefusingClipboard refusing(RefusingClipboard::Placing);
+        PutMarkerOnClipboard();
+        Choose(ControlId::复制下载地址);
+      }
+      EXPECT_EQ(ClipboardBytes(CF_TEXT), "") << everyRow;
+      EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), "") << everyRow;
+    }
+    notices = closer.notices;
+  }
+  const std::wstring asItWas = L"无法复制下载地址: 剪贴板拒绝写入, 原有内容未变!";
+  const std::wstring emptied = L"无法复制下载地址: 剪贴板拒绝写入, 原有内容已清除!";
+  ASSERT_EQ(notices.size(), 4u);
+  for (size_t at : {size_t(0), size_t(2)}) EXPECT_EQ(notices[at].text, asItWas);
+  for (size_t at : {size_t(1), size_t(3)}) EXPECT_EQ(notices[at].text, emptied);
 }
 
 TEST_F(ResultActions, CopyWithoutSelectionLeavesTheClipboardAlone) {
