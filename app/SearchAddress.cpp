@@ -1,5 +1,7 @@
 #include "app/SearchAddress.h"
 
+#include "text/UriCharacters.h"
+
 namespace {
 
 bool NeedsEscape(unsigned char byte) {
@@ -10,7 +12,6 @@ bool NeedsEscape(unsigned char byte) {
 }  // namespace
 
 Text EncodeKeywordSegment(TextView keyword) {
-  static constexpr char kHexDigits[] = "0123456789ABCDEF";
   Text segment;
   segment.reserve(keyword.size());
   for (size_t at = 0; at < keyword.size(); ++at) {
@@ -27,9 +28,7 @@ Text EncodeKeywordSegment(TextView keyword) {
       segment += character;
       continue;
     }
-    segment += '%';
-    segment += kHexDigits[byte >> 4];
-    segment += kHexDigits[byte & 0x0F];
+    AppendPercentEscape(segment, byte);
   }
   return segment;
 }

@@ -38,8 +38,14 @@ bool StaysAsItIs(TextView link, size_t at) {
 
 }  // namespace
 
-Text EscapeUriCharacters(TextView link) {
+void AppendPercentEscape(Text& text, unsigned char byte) {
   static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  text += '%';
+  text += kHexDigits[byte >> 4];
+  text += kHexDigits[byte & 0x0F];
+}
+
+Text EscapeUriCharacters(TextView link) {
   Text escaped;
   escaped.reserve(link.size());
   for (size_t at = 0; at < link.size(); ++at) {
@@ -52,10 +58,7 @@ Text EscapeUriCharacters(TextView link) {
       escaped += link[at];
       continue;
     }
-    const auto byte = static_cast<unsigned char>(link[at]);
-    escaped += '%';
-    escaped += kHexDigits[byte >> 4];
-    escaped += kHexDigits[byte & 0x0F];
+    AppendPercentEscape(escaped, static_cast<unsigned char>(link[at]));
   }
   return escaped;
 }

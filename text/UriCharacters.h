@@ -11,3 +11,6 @@
 // a double-byte character whole whatever its second byte. Decoding the
 // escapes of the result gives what decoding the link's own gives.
 [[nodiscard]] Text EscapeUriCharacters(TextView link);
+
+// Appends "%" and the byte's two hex digits, in upper case.
+void AppendPercentEscape(Text& text, unsigned char byte);
