@@ -136,6 +136,9 @@ void SearchRun(SearchRunRecord& run) {
   options.pageDecoder = &decoder;
   options.mostBodyBytes = kMostPageBytes;
   options.cancel = &run.cancel;
+  // The user's proxy script is looked up once for the run, not for each page.
+  ProxyLookups proxyLookups;
+  options.proxyLookups = &proxyLookups;
   for (int step = 0; step < kMostPages; ++step) {
     // A full list ends the run on the UI thread, with its notice, once it
     // has listed the rows handed on: no page is asked for after them.

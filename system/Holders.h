@@ -42,6 +42,14 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// A reference to a loaded library, given back with FreeLibrary.
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { FreeLibrary(handle); }
+};
+using LibraryReference = UniqueHandle<LibraryTraits>;
+
 struct GdiObjectTraits {
   using Handle = HGDIOBJ;
   static Handle Invalid() { return nullptr; }

@@ -3,6 +3,7 @@
 void RequestCancel::Cancel() {
   Lock hold(lock);
   cancelled = true;
+  if (cancelledEvent) SetEvent(cancelledEvent.Get());
   if (attached) attached->Close();
 }
 

@@ -4,6 +4,8 @@
 // blocked on them returns, and every later request fails before it opens
 // anything. The requesting thread and the ender both may close the handles;
 // the lock lets only the first do it, so no handle is ever closed twice.
+// A wait of the requesting thread that is no WinHttp call ends with the
+// cancel through its event.
 #include "system/Holders.h"
 #include "web/WinHttpApi.h"
 
@@ -30,6 +32,9 @@ class RequestCancel {
   // one. Any thread; it never waits for the request.
   void Cancel();
   [[nodiscard]] bool Cancelled();
+  // Set once cancelled, for a wait to end with; null where the system
+  // refused it (such a wait then runs its own course).
+  HANDLE CancelledEvent() const { return cancelledEvent.Get(); }
 
   // The requesting thread's side. Hands the open handles over to be closed
   // by whichever side comes first; false (nothing attached) once cancelled.
@@ -41,4 +46,5 @@ class RequestCancel {
   CriticalSection lock;
   bool cancelled = false;
   RequestHandles* attached = nullptr;
+  KernelHandle cancelledEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };

@@ -12,39 +12,11 @@ std::wstring TakeString(LPWSTR text) {
   return taken;
 }
 
-HINTERNET OpenDirect(const WinHttpApi& winHttp) {
-  return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, L"", WINHTTP_NO_PROXY_BYPASS, 0);
-}
-
+// The choice is given to the session, not set on a request afterwards: Wine
+// ignores a request's own proxy.
 HINTERNET OpenNamed(const WinHttpApi& winHttp, const std::wstring& proxy, const std::wstring& bypass) {
   return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
                       bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : bypass.c_str(), 0);
-}
-
-// What the script chooses for `url`: true with an empty proxy for a direct
-// connection; false when it cannot be fetched or run. Asked on a session of
-// its own because the choice is given to the session, not set on a request
-// afterwards: Wine ignores a request's own proxy.
-bool AskProxyScript(const WinHttpApi& winHttp, const SystemProxy& settings, const std::wstring& url,
-                    SystemProxy& chosen) {
-  const InternetHandle session(winHttp, OpenDirect(winHttp));
-  if (!session) return false;
-  // The script's download runs before the request's own handles exist, out
-  // of reach of the run's end: bounded here, as each wait of a page is.
-  if (!winHttp.setTimeouts(session.Get(), kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds,
-                           kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds))
-    return false;
-  WINHTTP_AUTOPROXY_OPTIONS script = {};
-  script.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-  script.lpszAutoConfigUrl = settings.scriptUrl.c_str();
-  // A script behind the company's sign-in is fetched with the user's logon.
-  script.fAutoLogonIfChallenged = TRUE;
-  WINHTTP_PROXY_INFO answer = {};
-  if (!winHttp.getProxyForUrl(session.Get(), url.c_str(), &script, &answer)) return false;
-  chosen.proxy = TakeString(answer.lpszProxy);
-  chosen.bypass = TakeString(answer.lpszProxyBypass);
-  if (answer.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY) chosen.proxy.clear();
-  return true;
 }
 
 }  // namespace
@@ -60,10 +32,33 @@ SystemProxy ReadSystemProxy(const WinHttpApi& winHttp) {
   return settings;
 }
 
-HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& settings, const std::wstring& url) {
-  SystemProxy chosen;
-  if (!settings.scriptUrl.empty() && AskProxyScript(winHttp, settings, url, chosen))
-    return chosen.proxy.empty() ? OpenDirect(winHttp) : OpenNamed(winHttp, chosen.proxy, chosen.bypass);
+HINTERNET OpenDirectSession(const WinHttpApi& winHttp) {
+  return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, L"", WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
+bool AskSystemForScriptProxy(const WinHttpApi& winHttp, const std::wstring& scriptUrl, const std::wstring& url,
+                              ScriptProxy& chosen) {
+  const InternetHandle session(winHttp, OpenDirectSession(winHttp));
+  if (!session) return false;
+  if (!winHttp.setTimeouts(session.Get(), kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds,
+                           kScriptTimeoutMilliseconds, kScriptTimeoutMilliseconds))
+    return false;
+  WINHTTP_AUTOPROXY_OPTIONS script = {};
+  script.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+  script.lpszAutoConfigUrl = scriptUrl.c_str();
+  // A script behind the company's sign-in is fetched with the user's logon.
+  script.fAutoLogonIfChallenged = TRUE;
+  WINHTTP_PROXY_INFO answer = {};
+  if (!winHttp.getProxyForUrl(session.Get(), url.c_str(), &script, &answer)) return false;
+  chosen.proxy = TakeString(answer.lpszProxy);
+  chosen.bypass = TakeString(answer.lpszProxyBypass);
+  if (answer.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY) chosen.proxy.clear();
+  return true;
+}
+
+HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& settings, const ScriptProxy* chosen) {
+  if (chosen)
+    return chosen->proxy.empty() ? OpenDirectSession(winHttp) : OpenNamed(winHttp, chosen->proxy, chosen->bypass);
   if (!settings.proxy.empty()) return OpenNamed(winHttp, settings.proxy, settings.bypass);
   // Detection alone is left to the system, which caches what it finds; a
   // system before Windows 8.1 refuses the access type and goes direct.
@@ -72,5 +67,5 @@ HINTERNET OpenSystemProxySession(const WinHttpApi& winHttp, const SystemProxy& s
                                          WINHTTP_NO_PROXY_BYPASS, 0))
       return session;
   }
-  return OpenDirect(winHttp);
+  return OpenDirectSession(winHttp);
 }

@@ -155,10 +155,32 @@ bool Pipeline::Crack(CrackedUrl& cracked) {
   return true;
 }
 
+// The configuration script's own download: straight to its server, since
+// through the settings it would ask for itself.
+bool DownloadProxyScript(const WinHttpApi& winHttp, const std::wstring& url, ByteSet& script) {
+  WebRequestOptions options;
+  options.directConnection = true;
+  options.timeoutSeconds = kProxyLookupSeconds;
+  options.mostBodyBytes = kMostProxyScriptBytes;
+  RequestOutcome outcome;
+  options.outcome = &outcome;
+  options.responseBody = &script;
+  (void)WebRequest(Utf16ToText(url), options, winHttp);
+  return outcome.failure == RequestFailure::None && outcome.httpStatus == 200;
+}
+
 // A caller's proxy is used alone; without one the request goes as the
 // user's settings say, a browser's way.
 HINTERNET Pipeline::OpenSession(const CrackedUrl& cracked) {
-  if (options.proxy.empty()) return OpenSystemProxySession(winHttp, ReadSystemProxy(winHttp), wideUrl);
+  if (options.directConnection) return OpenDirectSession(winHttp);
+  if (options.proxy.empty()) {
+    const SystemProxy settings = ReadSystemProxy(winHttp);
+    if (settings.scriptUrl.empty()) return OpenSystemProxySession(winHttp, settings, nullptr);
+    const ScriptLookup lookup{winHttp, DownloadProxyScript, options.proxyLookups, options.cancel};
+    ScriptProxy chosen;
+    const bool scriptChose = LookUpScriptProxy(lookup, settings.scriptUrl, wideUrl, TextToUtf16(cracked.host), chosen);
+    return OpenSystemProxySession(winHttp, settings, scriptChose ? &chosen : nullptr);
+  }
   // WinHttp takes a proxy list; for plain http only the http entry is named.
   std::wstring proxyName = TextToUtf16(cracked.secure ? options.proxy : "http=" + options.proxy);
   return winHttp.open(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0);

@@ -10,6 +10,7 @@
 
 #include "text/Text.h"
 #include "web/DecodePageText.h"
+#include "web/ProxyLookup.h"
 #include "web/RequestCancel.h"
 #include "web/RequestOutcome.h"
 #include "web/WinHttpApi.h"
@@ -29,6 +30,11 @@ struct WebRequestOptions {
   Text userName;  // server Basic credentials, only when both halves are given
   Text password;
   Text proxy;  // host:port; empty: as the user's proxy settings say (none set: direct)
+  bool directConnection = false;  // straight to the server: neither `proxy` nor the settings' proxy
+  // Kept by a caller that makes many requests in one run (the search run):
+  // each address of a configuration script is looked up once a run. Null:
+  // each call that follows a script looks it up anew.
+  ProxyLookups* proxyLookups = nullptr;
   Text proxyUser;
   Text proxyPassword;
   // Every wait, and the body's whole reading from the call's start: a body

@@ -6,7 +6,8 @@
 #include "tests/web/ServerProcess.h"
 #include "text/Text.h"
 
-// The demo site on a free port, stopped when the holder goes.
+// The demo site on a free port, stopped when the holder goes. The test's own
+// requests to it follow no proxy settings of the prefix.
 class DemoSite {
  public:
   DemoSite() = default;

@@ -79,6 +79,14 @@ void ConnectProxy::DropTunnels() {
 
 Text ConnectProxy::ScriptUrl() const { return "http://" + Address() + "/proxy.pac"; }
 
+Text ConnectProxy::DrippingScriptUrl() const { return "http://" + Address() + "/drip.pac"; }
+
+size_t ConnectProxy::DrippingScriptRequests() const {
+  size_t requests = 0;
+  for (const Text& line : LogLines()) requests += line == "GET /drip.pac";
+  return requests;
+}
+
 Text ConnectProxy::Address() const { return "127.0.0.1:" + DecimalText(port); }
 
 TextList ConnectProxy::Tunnels() const {

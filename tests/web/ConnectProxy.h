@@ -23,6 +23,10 @@ class ConnectProxy {
   // "http://127.0.0.1:PORT/proxy.pac", a configuration script that sends
   // every address through this proxy.
   Text ScriptUrl() const;
+  // "http://127.0.0.1:PORT/drip.pac", a script whose bytes come one every two
+  // seconds for a minute, and how many times it was asked for.
+  Text DrippingScriptUrl() const;
+  size_t DrippingScriptRequests() const;
   // Ends the proxy and every tunnel it carries. Asked for with a request of
   // its own, which the user's settings may send through the proxy itself.
   void Stop();

@@ -11,6 +11,12 @@ FakeWinHttp fake;
 size_t readPosition = 0;
 int readCalls = 0;
 bool requestClosed = false;  // calls on it fail as on a closed handle
+std::wstring connectedHost;
+bool servingScript = false;  // the request open now asks for the user's script
+size_t scriptPosition = 0;
+
+const ByteSet& Served() { return servingScript ? fake.script : fake.body; }
+size_t& ServedPosition() { return servingScript ? scriptPosition : readPosition; }
 
 HINTERNET const kSession = reinterpret_cast<HINTERNET>(0x51);
 HINTERNET const kConnection = reinterpret_cast<HINTERNET>(0x52);
@@ -55,6 +61,7 @@ HINTERNET WINAPI Open(LPCWSTR agent, DWORD access, LPCWSTR proxy, LPCWSTR bypass
 }
 
 HINTERNET WINAPI Connect(HINTERNET session, LPCWSTR host, INTERNET_PORT port, DWORD reserved) {
+  connectedHost = host;
   return Record("Connect", HandleName(session) + " " + Wide(host) + " " + DecimalText(port) + " " + DecimalText(reserved))
              ? nullptr
              : kConnection;
@@ -62,6 +69,10 @@ HINTERNET WINAPI Connect(HINTERNET session, LPCWSTR host, INTERNET_PORT port, DW
 
 HINTERNET WINAPI OpenRequest(HINTERNET connection, LPCWSTR verb, LPCWSTR object, LPCWSTR version, LPCWSTR referrer,
                              LPCWSTR* acceptTypes, DWORD flags) {
+  // A request of its own: the handle closed before was the last one's.
+  requestClosed = false;
+  servingScript = !fake.userScriptUrl.empty() && L"http://" + connectedHost + object == fake.userScriptUrl;
+  scriptPosition = 0;
   return Record("OpenRequest", HandleName(connection) + " " + Wide(verb) + " " + Wide(object) + " " + Wide(version) +
                                    " " + Wide(referrer) + " " + (acceptTypes ? "types" : "null") + " " + Hex(flags))
              ? nullptr
@@ -115,7 +126,7 @@ BOOL WINAPI QueryDataAvailable(HINTERNET request, LPDWORD available) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  size_t left = fake.body.size() - readPosition;
+  size_t left = Served().size() - ServedPosition();
   *available = DWORD(left < fake.chunkSize ? left : fake.chunkSize);
   return TRUE;
 }
@@ -128,11 +139,13 @@ BOOL WINAPI ReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read)
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  size_t left = fake.body.size() - readPosition;
+  const ByteSet& served = Served();
+  size_t& position = ServedPosition();
+  size_t left = served.size() - position;
   DWORD count = DWORD(left < size ? left : size);
-  std::copy(fake.body.begin() + long(readPosition), fake.body.begin() + long(readPosition + count),
+  std::copy(served.begin() + long(position), served.begin() + long(position + count),
             static_cast<unsigned char*>(buffer));
-  readPosition += count;
+  position += count;
   *read = count;
   return TRUE;
 }
@@ -144,16 +157,17 @@ BOOL WINAPI QueryHeaders(HINTERNET request, DWORD level, LPCWSTR name, LPVOID bu
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  DWORD needed = DWORD((fake.rawHeaders.size() + 1) * sizeof(wchar_t));
+  const std::wstring& headers = servingScript ? fake.scriptHeaders : fake.rawHeaders;
+  DWORD needed = DWORD((headers.size() + 1) * sizeof(wchar_t));
   if (!buffer || *length < needed) {
     *length = needed;
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
   if (fake.failHeaderRead) return FALSE;
-  std::copy(fake.rawHeaders.begin(), fake.rawHeaders.end(), static_cast<wchar_t*>(buffer));
-  static_cast<wchar_t*>(buffer)[fake.rawHeaders.size()] = L'\0';
-  *length = DWORD(fake.rawHeaders.size() * sizeof(wchar_t));
+  std::copy(headers.begin(), headers.end(), static_cast<wchar_t*>(buffer));
+  static_cast<wchar_t*>(buffer)[headers.size()] = L'\0';
+  *length = DWORD(headers.size() * sizeof(wchar_t));
   return TRUE;
 }
 
@@ -179,17 +193,13 @@ BOOL WINAPI GetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG*
   return TRUE;
 }
 
-BOOL WINAPI GetProxyForUrl(HINTERNET session, LPCWSTR url, WINHTTP_AUTOPROXY_OPTIONS* options, WINHTTP_PROXY_INFO* info) {
+// Logged only: the system's own lookup is for systems without a script host,
+// and Wine has one.
+BOOL WINAPI GetProxyForUrl(HINTERNET session, LPCWSTR url, WINHTTP_AUTOPROXY_OPTIONS* options, WINHTTP_PROXY_INFO*) {
   Record("GetProxyForUrl", HandleName(session) + " " + Wide(url) + " " + Hex(options->dwFlags) + " " +
                                Wide(options->lpszAutoConfigUrl));
-  if (fake.scriptFails) {
-    SetLastError(ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT);
-    return FALSE;
-  }
-  info->dwAccessType = fake.scriptProxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-  info->lpszProxy = GlobalCopy(fake.scriptProxy);
-  info->lpszProxyBypass = nullptr;
-  return TRUE;
+  SetLastError(ERROR_WINHTTP_BAD_AUTO_PROXY_SCRIPT);
+  return FALSE;
 }
 
 const WinHttpApi kFake = {CheckPlatform,   CrackUrl,          Open,       Connect,  OpenRequest,
@@ -214,6 +224,9 @@ FakeWinHttp& ResetFakeWinHttp() {
   readPosition = 0;
   readCalls = 0;
   requestClosed = false;
+  connectedHost.clear();
+  servingScript = false;
+  scriptPosition = 0;
   return fake;
 }
 

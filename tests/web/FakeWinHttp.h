@@ -30,9 +30,10 @@ struct FakeWinHttp {
   // The user's proxy settings, handed out unlogged (none by default).
   std::wstring userProxy, userBypass, userScriptUrl;
   bool userAutoDetect = false;
-  // The script's answer: a proxy list, empty for a direct connection.
-  std::wstring scriptProxy;
-  bool scriptFails = false;
+  // What a request for userScriptUrl gets in place of `body` and
+  // `rawHeaders`, in chunks of `chunkSize`.
+  ByteSet script;
+  std::wstring scriptHeaders = L"HTTP/1.1 200 OK\r\n\r\n";
 
   // Only the calls whose logged line starts with `name`.
   TextList CallsTo(TextView name) const;

@@ -1,7 +1,12 @@
 // What a request reads of a response without WinHttp: status, announced
-// length, a redirect that leaves TLS, and the body's room under a cap.
+// length, a redirect that leaves TLS, and the body's room under a cap; and
+// the proxy list of a configuration script's answer.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
+#include "web/ProxyScriptAnswer.h"
 #include "web/ResponseParts.h"
 
 #include "system/Room.h"
@@ -78,6 +83,27 @@ TEST(BodyRoom, RefusedRoomIsAnAnswerThatLeavesTheBodyAsItWas) {
   EXPECT_EQ(body.size(), 3000u);
   EXPECT_EQ(body.capacity(), capacity);
   EXPECT_EQ(MakeRoomForChunk(body, 3000, 0), BodyRoom::Made);
+}
+
+TEST(ProxyScriptAnswer, ListsTheHttpProxiesBeforeTheFirstDirectInOrder) {
+  const std::tuple<const wchar_t*, bool, const wchar_t*> answers[] = {
+      {L"PROXY a:1; DIRECT", true, L"a:1"},
+      {L"  proxy   a:1 ;PROXY b:2;DIRECT; PROXY c:3", true, L"a:1;b:2"},
+      {L"HTTP a:1", true, L"a:1"},
+      {L"DIRECT", true, L""},
+      {L"DIRECT; PROXY a:1", true, L""},
+      // Kinds WinHttp cannot reach are passed over.
+      {L"SOCKS s:1; HTTPS h:2; PROXY a:1", true, L"a:1"},
+      {L"SOCKS5 s:1; DIRECT", true, L""},
+      {L"SOCKS s:1", false, L""},
+      {L"PROXY", false, L""},
+      {L"", false, L""},
+  };
+  for (auto [answer, read, expected] : answers) {
+    std::wstring proxyList = L"left over";
+    EXPECT_EQ(ReadProxyScriptAnswer(answer, proxyList), read) << answer;
+    EXPECT_EQ(proxyList, expected) << answer;
+  }
 }
 
 }  // namespace

@@ -218,6 +218,16 @@ TEST(WebRequestPipeline, ProxyListNamesHttpSchemeOnlyForPlainUrls) {
   }
 }
 
+// A configuration script whose FindProxyForURL answers `answer`, padded with
+// spaces to `length` bytes where that is longer.
+ByteSet ProxyScript(const char* answer, size_t length = 0) {
+  Text script = Text("function FindProxyForURL(url, host) { return \"") + answer + "\"; }";
+  if (script.size() < length) script.resize(length, ' ');
+  return ByteSet(script.begin(), script.end());
+}
+
+const Text kScriptRequest = "OpenRequest(connection \"GET\" \"/p.pac\" null null null 0x0)";
+
 TEST(WebRequestPipeline, WithoutACallersProxyTheSessionFollowsTheUsersSettings) {
   struct Case {
     const char* name;
@@ -230,15 +240,22 @@ TEST(WebRequestPipeline, WithoutACallersProxyTheSessionFollowsTheUsersSettings) 
       {"named proxy and bypass list", [](FakeWinHttp& fake) { fake.userProxy = L"p:1", fake.userBypass = L"localhost;<local>"; },
        "", {"Open(null 3 \"p:1\" \"localhost;<local>\" 0)"}},
       {"named proxy alone", [](FakeWinHttp& fake) { fake.userProxy = L"p:1"; }, "", {"Open(null 3 \"p:1\" null 0)"}},
-      // The script is asked on a session of its own; its answer opens the request's.
+      // The script is fetched on a direct session of its own; its answer opens the request's.
       {"script over the named proxy", [](FakeWinHttp& fake) {
-         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.scriptProxy = L"s:2";
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac";
+         fake.script = ProxyScript("PROXY s:2; DIRECT");
        }, "", {direct, "Open(null 3 \"s:2\" null 0)"}},
       {"script says direct", [](FakeWinHttp& fake) {
-         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac";
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.script = ProxyScript("DIRECT");
        }, "", {direct, direct}},
+      {"script not found leaves the named proxy", [](FakeWinHttp& fake) {
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.script = ProxyScript("PROXY s:2");
+         fake.scriptHeaders = L"HTTP/1.1 404 Not Found\r\n\r\n";
+       }, "", {direct, "Open(null 3 \"p:1\" null 0)"}},
       {"failing script leaves the named proxy", [](FakeWinHttp& fake) {
-         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.scriptFails = true;
+         fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac";
+         const Text script = "function FindProxyForURL(url, host) { throw 1; }";
+         fake.script.assign(script.begin(), script.end());
        }, "", {direct, "Open(null 3 \"p:1\" null 0)"}},
       {"detection alone", [](FakeWinHttp& fake) { fake.userAutoDetect = true; }, "", {"Open(null 4 null null 0)"}},
       {"detection refused before Windows 8.1", [](FakeWinHttp& fake) { fake.userAutoDetect = true, fake.failing = "Open"; },
@@ -253,11 +270,54 @@ TEST(WebRequestPipeline, WithoutACallersProxyTheSessionFollowsTheUsersSettings) 
     options.proxy = each.callersProxy;
     (void)Request("https://example.test/a?b", options);
     EXPECT_EQ(fake.CallsTo("Open"), each.opens) << each.name;
+    // Never the system's own download, which nothing bounds under Wine.
+    EXPECT_EQ(fake.CallsTo("GetProxyForUrl"), TextList{}) << each.name;
     if (!fake.userScriptUrl.empty() && !*each.callersProxy) {
-      EXPECT_EQ(fake.CallsTo("GetProxyForUrl"),
-                TextList{"GetProxyForUrl(session \"https://example.test/a?b\" 0x2 \"http://wpad/p.pac\")"})
-          << each.name;
+      EXPECT_EQ(fake.CallsTo("Connect").front(), "Connect(session \"wpad\" 80 0)") << each.name;
+      EXPECT_EQ(fake.CallsTo("OpenRequest").front(), kScriptRequest) << each.name;
     }
+  }
+}
+
+TEST(WebRequestPipeline, AScriptIsFetchedOnceARunForEachAddressAndAFailedOneIsNotAskedAgain) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.script = ProxyScript("PROXY s:2");
+  ProxyLookups run;
+  WebRequestOptions options;
+  options.proxyLookups = &run;
+  for (int page = 0; page < 3; ++page) (void)Request("https://example.test/a?b", options);
+  const Text direct = "Open(null 1 \"\" null 0)", scripts = "Open(null 3 \"s:2\" null 0)";
+  EXPECT_EQ(fake.CallsTo("Open"), (TextList{direct, scripts, scripts, scripts}));
+
+  // The settings name another script, which is not found.
+  fake.calls.clear();
+  fake.userScriptUrl = L"http://wpad/q.pac";
+  fake.scriptHeaders = L"HTTP/1.1 404 Not Found\r\n\r\n";
+  for (int page = 0; page < 2; ++page) (void)Request("https://example.test/a?b", options);
+  const Text named = "Open(null 3 \"p:1\" null 0)";
+  EXPECT_EQ(fake.CallsTo("Open"), (TextList{direct, named, named}));
+
+  // Another run asks again.
+  fake.calls.clear();
+  fake.userScriptUrl = L"http://wpad/p.pac";
+  fake.scriptHeaders = L"HTTP/1.1 200 OK\r\n\r\n";
+  ProxyLookups nextRun;
+  options.proxyLookups = &nextRun;
+  (void)Request("https://example.test/a?b", options);
+  EXPECT_EQ(fake.CallsTo("Open"), (TextList{direct, scripts}));
+}
+
+TEST(WebRequestPipeline, AScriptLongerThanAMegabyteIsGivenUp) {
+  const std::pair<size_t, const char*> lengths[] = {
+      {kMostProxyScriptBytes, "Open(null 3 \"s:2\" null 0)"},
+      {kMostProxyScriptBytes + 1, "Open(null 3 \"p:1\" null 0)"},
+  };
+  for (auto [length, opened] : lengths) {
+    FakeWinHttp& fake = ResetFakeWinHttp();
+    fake.userProxy = L"p:1", fake.userScriptUrl = L"http://wpad/p.pac", fake.script = ProxyScript("PROXY s:2", length);
+    fake.chunkSize = 65536;
+    (void)Request("https://example.test/a?b");
+    EXPECT_EQ(fake.CallsTo("Open"), (TextList{"Open(null 1 \"\" null 0)", opened})) << length;
   }
 }
 

@@ -8,8 +8,9 @@ listens, and appends "CONNECT host:port" to LOG_FILE for every tunnel before
 it opens it. GET /__stop, N connections or SECONDS without a connection end
 it: every tunnel is closed, then "stopped" is logged. GET /__drop closes
 the open tunnels and goes on. GET /proxy.pac is a configuration script that
-sends every address through this proxy. Any other request is refused with
-405: the search site is https only.
+sends every address through this proxy; GET /drip.pac announces one whose
+bytes come one every few seconds, for at most a minute, then the connection
+closes. Any other request is refused with 405: the search site is https only.
 """
 import os
 import select
@@ -17,6 +18,10 @@ import socket
 import sys
 import threading
 import time
+
+# The dripping script: a byte this often, for at most this long.
+DRIP_INTERVAL = 2.0
+DRIP_LIMIT = 60.0
 
 
 def read_head(connection):
@@ -42,6 +47,17 @@ def relay(one, other):
             if not data:
                 return
             (other if source is one else one).sendall(data)
+
+
+def drip(connection):
+    connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nConnection: close\r\n\r\n")
+    started = time.monotonic()
+    try:
+        while time.monotonic() - started < DRIP_LIMIT:
+            connection.sendall(b" ")
+            time.sleep(DRIP_INTERVAL)
+    except OSError:
+        pass
 
 
 def reply(connection, body):
@@ -102,6 +118,9 @@ class Proxy:
                 address = "127.0.0.1:%d" % connection.getsockname()[1]
                 script = 'function FindProxyForURL(url, host) { return "PROXY %s"; }' % address
                 return reply(connection, script.encode("ascii"))
+            if method == "GET" and target.endswith("/drip.pac"):
+                self.log(f"GET {target}")
+                return drip(connection)
             connection.sendall(b"HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
 
 
