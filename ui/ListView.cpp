@@ -291,10 +291,10 @@ int ListView::AppendRow() {
   auto operation = [&] {
     RowBatch empty;
     empty.Add({}, {}, {}, {});
+    if (order.sorted && !ReserveRowRoom(order, rows.RowCount() + 1)) return;
     if (!rows.Append(empty)) return;
-    row = rows.RowCount() - 1;
     ShowRowCount(*this);
-    if (order.sorted) row = int(std::find(order.rows.begin(), order.rows.end(), row) - order.rows.begin());
+    row = PositionOf(order, rows.RowCount() - 1);
   };
   (void)RunOnUiThread(handle, operation);
   return row;
@@ -302,6 +302,10 @@ int ListView::AppendRow() {
 
 bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const int before = rows.RowCount();
+  // A sorted order takes the room to merge the rows before the store takes
+  // them: refused, the batch is refused as a full store refuses it.
+  const int taken = std::max(0, std::min(batch.rowCount, rowLimit - before));
+  if (order.sorted && !ReserveRowRoom(order, before + taken)) return false;
   const bool whole = rows.Append(batch, rowLimit);
   if (rows.RowCount() == before) return whole;
   if (order.sorted)
@@ -437,12 +441,13 @@ POINT ListView::FocusedRowCorner() const {
   return corner;
 }
 
-void ListView::SortByColumn(int column) {
-  if (column < 0 || column >= RowStore::kColumnCount) return;
+bool ListView::SortByColumn(int column) {
+  if (column < 0 || column >= RowStore::kColumnCount) return true;
   ShowPendingRows();
   // A column's first click sorts up, each next one turns the order round.
   const bool descending = column == order.column && !order.descending;
-  SortRows(order, rows, column, descending);
+  if (!SortRows(order, rows, column, descending)) return false;
   ShowSortArrow(handle, column, descending);
   InvalidateRect(handle, nullptr, FALSE);
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/app/ChildScenarios.h"
+#include "system/Room.h"
 #include "tests/app/ResultActionsSupport.h"
 #include "text/CodePage936.h"
 
@@ -318,6 +319,49 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row));
   ASSERT_TRUE(List().AppendRows(few));
   EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
+}
+
+TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWayWhileTheWindowAnswers) {
+  const Text longName(200000, 'x');
+  List().SetCellText(30, 1, longName);
+  List().SetCellText(7, 1, longName);
+  ResponsivenessProbe probe(List().handle);
+  ASSERT_TRUE(PumpUntil([&] { return probe.answers > 0; }));
+  ClickHeader(1);
+  EXPECT_EQ(NumbersAt({kManyRows - 2, kManyRows - 1}), "8 31 ");  // "x..." after every "file ..."
+  ClickHeader(1);
+  EXPECT_EQ(NumbersAt({0, 1, 2}), "8 31 100000 ");
+  EXPECT_LT(probe.longestSilence, 500u);
+}
+
+TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRowsAsAFullStore) {
+  ClickHeader(0);
+  ClickHeader(0);  // sorted: the last to arrive on top
+  RowBatch more;
+  more.Add(DecimalText(kManyRows + 1), "a.iso", "1 GB", AddressOf(kManyRows));
+  bool appended = true;
+  std::vector<Notice> notices;
+  {
+    NoticeCloser closer;
+    LimitRoomForTests(512 * 1024);  // less than a sort of 100,000 rows, or their merge, takes
+    ClickHeader(1);
+    appended = List().AppendRows(more);
+    LimitRoomForTests(0);
+    notices = closer.notices;
+  }
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].text, L"\u5185\u5B58\u4E0D\u8DB3, \u65E0\u6CD5\u6392\u5E8F!");  // 内存不足, 无法排序!
+  EXPECT_EQ(SortArrows(), "d---");
+  EXPECT_EQ(NumbersAt({0, 1, kManyRows - 1}), "100000 99999 1 ");
+  // The rows that the order could not be given room for are refused as a
+  // full store refuses them (a run then ends as at a full list): every row
+  // listed stays.
+  EXPECT_FALSE(appended);
+  EXPECT_EQ(List().RowCount(), kManyRows);
+  // Given the room, they land in their place.
+  ASSERT_TRUE(List().AppendRows(more));
+  List().ShowPendingRows();
+  EXPECT_EQ(NumbersAt({0, 1}), "100001 100000 ");
 }
 
 TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelectedRowsStay) {
