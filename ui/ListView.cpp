@@ -197,16 +197,27 @@ LRESULT SetItemState(ListView& list, HWND window, WPARAM wParam, LVITEMW& item) 
   return DefSubclassProc(window, LVM_SETITEMSTATE, wParam, reinterpret_cast<LPARAM>(&rest));
 }
 
+// Asked of the view itself, past ListProcedure: the rows drawn are hit,
+// none merged first (ClickOnRowsDrawn).
 bool OnCheckBox(HWND window, LPARAM position, int& row) {
   LVHITTESTINFO hit = {};
   hit.pt = {short(LOWORD(position)), short(HIWORD(position))};
-  row = int(SendMessageW(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  row = int(DefSubclassProc(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   return row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && !(hit.flags & (LVHT_ONITEMICON | LVHT_ONITEMLABEL));
+}
+
+// A click in a sorted view acts on the rows drawn: rows merged before it
+// could land between the top and the pointer and move another row under it,
+// or below the last. The timer already pending merges them once the click
+// has been handled, and the user's rows follow. (In arrival order new rows
+// only follow the last one shown: the count comes up to date first.)
+bool ClickOnRowsDrawn(const ListView& list, UINT message) {
+  return list.order.sorted && (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN);
 }
 
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   ListView& list = *reinterpret_cast<ListView*>(data);
-  if (list.rowCountThrottle.pending && NeedsEveryRow(message)) ShowRowCount(list);
+  if (list.rowCountThrottle.pending && NeedsEveryRow(message) && !ClickOnRowsDrawn(list, message)) ShowRowCount(list);
   switch (message) {
     case LVM_SETITEMSTATE: {
       auto* item = reinterpret_cast<LVITEMW*>(lParam);

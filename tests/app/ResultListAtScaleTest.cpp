@@ -334,6 +334,73 @@ TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWay
   EXPECT_LT(probe.longestSilence, 500u);
 }
 
+TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLandAbove) {
+  ClickHeader(1);
+  int arrived = kManyRows;
+  // Rows that land between the top row and the row clicked, stored just
+  // before the click comes: not yet merged when it is handled.
+  const auto rowsLandAbove = [&] {
+    RowBatch batch;
+    for (int row = 0; row < 3; ++row, ++arrived) batch.Add(DecimalText(arrived + 1), "file 2 a.iso", "1 GB", AddressOf(arrived));
+    ASSERT_TRUE(List().AppendRows(batch));
+  };
+  const auto post = [](UINT down, UINT up, WPARAM buttons, POINT at) {
+    PostMessageW(List().handle, down, buttons, MAKELPARAM(at.x, at.y));
+    PostMessageW(List().handle, up, 0, MAKELPARAM(at.x, at.y));
+  };
+  const auto rowsLanded = [] { return PumpUntil([] { return !List().rowCountThrottle.pending; }, 2000); };
+
+  // On a row's check box: that row is checked.
+  const POINT box = CheckBoxOf(10);
+  const Text boxed = List().GetCellText(10, 0);
+  MoveCursorOnList(box);
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, box);
+  ASSERT_TRUE(rowsLanded());
+  EXPECT_EQ(List().GetCellText(13, 0), boxed);
+  EXPECT_EQ(List().GetRowCheck(13), 1);
+  EXPECT_EQ(List().GetRowCheck(10), 0);
+
+  // On a row's text: that row is selected.
+  const RECT line = ShownRow(12);
+  const POINT text = {line.left + 120, (line.top + line.bottom) / 2};
+  const Text clicked = List().GetCellText(12, 0);
+  MoveCursorOnList(text);
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, text);
+  ASSERT_TRUE(rowsLanded());
+  ASSERT_GE(List().SelectedRow(), 0);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), clicked);
+
+  // A right click: the menu is that row's, 复制下载地址 copies its address.
+  const RECT other = ShownRow(14);
+  const POINT point = {other.left + 60, (other.top + other.bottom) / 2};
+  const Text address = List().GetCellText(14, 3);
+  MoveCursorOnList(point);
+  PutMarkerOnClipboard();
+  ASSERT_TRUE(MenuDriver::OpenAndPress({VK_DOWN, VK_RETURN}, [&] {
+    rowsLandAbove();
+    post(WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, point);
+  }));
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), address);
+
+  // Below the last row of a short list: no row, though rows land there.
+  List().DeleteAllRows();
+  RowBatch few;
+  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(few));
+  ClickHeader(1);
+  const RECT lastRow = ShownRow(2);
+  const POINT below = {lastRow.left + 120, lastRow.bottom + (lastRow.bottom - lastRow.top) * 3 / 2};
+  MoveCursorOnList(below);
+  arrived = 3;
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, below);
+  ASSERT_TRUE(rowsLanded());
+  EXPECT_EQ(List().RowCount(), 6);
+  EXPECT_EQ(List().SelectedRow(), -1);
+}
+
 TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRowsAsAFullStore) {
   ClickHeader(0);
   ClickHeader(0);  // sorted: the last to arrive on top
