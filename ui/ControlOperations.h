@@ -115,8 +115,9 @@ struct ListView {
   // Where the focused row's menu opens, on the screen: the row's lower left
   // corner (the row brought into sight), the list's upper left without one.
   [[nodiscard]] POINT FocusedRowCorner() const;
-  // Sorts by the column as a click on its header does (UI thread); false
-  // when the sort is refused memory, the order shown unchanged.
+  // Sorts by the column as a click on its header does (UI thread), the
+  // selected and focused rows kept; false when the sort is refused memory,
+  // the order shown unchanged.
   [[nodiscard]] bool SortByColumn(int column);
   // The texts and check state the view asks for, from the store.
   void ShowItem(NMLVDISPINFOW& request) const;

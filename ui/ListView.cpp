@@ -457,8 +457,16 @@ bool ListView::SortByColumn(int column) {
   ShowPendingRows();
   // A column's first click sorts up, each next one turns the order round.
   const bool descending = column == order.column && !order.descending;
+  const int selected = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  const int focused = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+  const int selectedRow = StoreRowAt(order, selected), focusedRow = StoreRowAt(order, focused);
   if (!SortRows(order, rows, column, descending)) return false;
   ShowSortArrow(handle, column, descending);
+  // The user's rows stay selected and focused where the sort put them, and
+  // the view follows the focused one.
+  FollowChosenRow(handle, selected, PositionOf(order, selectedRow), LVIS_SELECTED);
+  FollowChosenRow(handle, focused, PositionOf(order, focusedRow), LVIS_FOCUSED);
+  if (focused >= 0) SendMessageW(handle, LVM_ENSUREVISIBLE, WPARAM(PositionOf(order, focusedRow)), FALSE);
   InvalidateRect(handle, nullptr, FALSE);
   return true;
 }

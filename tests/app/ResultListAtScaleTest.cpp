@@ -334,6 +334,24 @@ TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWay
   EXPECT_LT(probe.longestSilence, 500u);
 }
 
+TEST_F(ResultListAtScale, AHeaderClickKeepsTheUsersRowSelectedAndFocusedAndInSight) {
+  const RECT row = ShownRow(10);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  ClickHeader(0);
+  ClickHeader(0);  // the last to arrive on top: the user's row far down
+  const int moved = kManyRows - 1 - 10;
+  EXPECT_EQ(List().SelectedRow(), moved);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED), moved);
+  const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
+  EXPECT_LE(top, moved);
+  EXPECT_LT(moved, top + int(Send(LVM_GETCOUNTPERPAGE, 0, 0)));
+  // Ctrl+C copies the row chosen.
+  PutMarkerOnClipboard();
+  SendInputs({KeyInput(VK_CONTROL, 0), KeyInput('C', 0), KeyInput('C', KEYEVENTF_KEYUP),
+              KeyInput(VK_CONTROL, KEYEVENTF_KEYUP)});
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(10));
+}
+
 TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLandAbove) {
   ClickHeader(1);
   int arrived = kManyRows;
