@@ -90,7 +90,8 @@ struct ListView {
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
   // Appends the batch's rows at once (UI thread), until the list holds
   // `rowLimit`; false when the store refused memory (the rows before the
-  // refused one are listed). The view shows them a moment later, with the
+  // refused one are listed), or a sorted list the room to merge them (none
+  // of them is). The view shows them a moment later, with the
   // rows that follow meanwhile; every operation here sees them at once (in a
   // sorted list, after the rows shown until they land in their places).
   [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
