@@ -81,6 +81,7 @@ EventTable MainWindowEventTable() {
       {ControlId::全选框, ControlEvent::Clicked, Bound<OnSelectAllClick>},
       {ControlId::超级列表框1, ControlEvent::RightClick, Bound<OnListRightClick>},
       {ControlId::超级列表框1, ControlEvent::MenuKey, Bound<OnListMenuKey>},
+      {ControlId::超级列表框1, ControlEvent::SortRefused, Bound<OnListSortRefused>},
       {ControlId::复制下载地址, ControlEvent::Chosen, Bound<OnCopyAddressClick>},
       {ControlId::下载种子, ControlEvent::Chosen, Bound<OnDownloadSeedsClick>},
   };

@@ -129,6 +129,8 @@ void OnListMenuKey(AppState& app) {
   app.window.右键选项.PopUpAt(app.window.window.handle, app.window.超级列表框1.FocusedRowCorner());
 }
 
+void OnListSortRefused(AppState&) { ShowNoRoomNotice("排序"); }
+
 void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
   if (!app.window.循环执行.IsChecked()) {

@@ -9,6 +9,9 @@ void OnSelectAllClick(AppState& app);
 void OnListRightClick(AppState& app);
 // Shift+F10 or the context-menu key: the menu at the focused row.
 void OnListMenuKey(AppState& app);
+// A header click whose sort could not be given its memory: the list keeps
+// its order, and the user is told.
+void OnListSortRefused(AppState& app);
 void OnCopyAddressClick(AppState& app);
 void OnDownloadSeedsClick(AppState& app);
 

@@ -90,7 +90,8 @@ struct ListView {
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
   // Appends the batch's rows at once (UI thread), until the list holds
   // `rowLimit`; false when the store refused memory (the rows before the
-  // refused one are listed). The view shows them a moment later, with the
+  // refused one are listed), or a sorted list the room to merge them (none
+  // of them is). The view shows them a moment later, with the
   // rows that follow meanwhile; every operation here sees them at once (in a
   // sorted list, after the rows shown until they land in their places).
   [[nodiscard]] bool AppendRows(const RowBatch& batch, int rowLimit = RowStore::kNoRowLimit);
@@ -115,8 +116,10 @@ struct ListView {
   // Where the focused row's menu opens, on the screen: the row's lower left
   // corner (the row brought into sight), the list's upper left without one.
   [[nodiscard]] POINT FocusedRowCorner() const;
-  // Sorts by the column as a click on its header does (UI thread).
-  void SortByColumn(int column);
+  // Sorts by the column as a click on its header does (UI thread), the
+  // selected and focused rows kept; false when the sort is refused memory,
+  // the order shown unchanged.
+  [[nodiscard]] bool SortByColumn(int column);
   // The texts and check state the view asks for, from the store.
   void ShowItem(NMLVDISPINFOW& request) const;
 };

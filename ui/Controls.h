@@ -29,4 +29,5 @@ enum class ControlEvent {
   MenuKey,     // Shift+F10 or the context-menu key on the list
   Chosen,      // a popup-menu item
   Changed,     // EN_CHANGE of an edit box; a check box's state set (BM_SETCHECK), by anyone
+  SortRefused,  // a click on the list's header whose sort was refused memory (the order shown kept)
 };

@@ -197,16 +197,27 @@ LRESULT SetItemState(ListView& list, HWND window, WPARAM wParam, LVITEMW& item) 
   return DefSubclassProc(window, LVM_SETITEMSTATE, wParam, reinterpret_cast<LPARAM>(&rest));
 }
 
+// Asked of the view itself, past ListProcedure: the rows drawn are hit,
+// none merged first (ClickOnRowsDrawn).
 bool OnCheckBox(HWND window, LPARAM position, int& row) {
   LVHITTESTINFO hit = {};
   hit.pt = {short(LOWORD(position)), short(HIWORD(position))};
-  row = int(SendMessageW(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  row = int(DefSubclassProc(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   return row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && !(hit.flags & (LVHT_ONITEMICON | LVHT_ONITEMLABEL));
+}
+
+// A click in a sorted view acts on the rows drawn: rows merged before it
+// could land between the top and the pointer and move another row under it,
+// or below the last. The timer already pending merges them once the click
+// has been handled, and the user's rows follow. (In arrival order new rows
+// only follow the last one shown: the count comes up to date first.)
+bool ClickOnRowsDrawn(const ListView& list, UINT message) {
+  return list.order.sorted && (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN);
 }
 
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   ListView& list = *reinterpret_cast<ListView*>(data);
-  if (list.rowCountThrottle.pending && NeedsEveryRow(message)) ShowRowCount(list);
+  if (list.rowCountThrottle.pending && NeedsEveryRow(message) && !ClickOnRowsDrawn(list, message)) ShowRowCount(list);
   switch (message) {
     case LVM_SETITEMSTATE: {
       auto* item = reinterpret_cast<LVITEMW*>(lParam);
@@ -291,10 +302,10 @@ int ListView::AppendRow() {
   auto operation = [&] {
     RowBatch empty;
     empty.Add({}, {}, {}, {});
+    if (order.sorted && !ReserveRowRoom(order, rows.RowCount() + 1)) return;
     if (!rows.Append(empty)) return;
-    row = rows.RowCount() - 1;
     ShowRowCount(*this);
-    if (order.sorted) row = int(std::find(order.rows.begin(), order.rows.end(), row) - order.rows.begin());
+    row = PositionOf(order, rows.RowCount() - 1);
   };
   (void)RunOnUiThread(handle, operation);
   return row;
@@ -302,6 +313,10 @@ int ListView::AppendRow() {
 
 bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   const int before = rows.RowCount();
+  // A sorted order takes the room to merge the rows before the store takes
+  // them: refused, the batch is refused as a full store refuses it.
+  const int taken = std::max(0, std::min(batch.rowCount, rowLimit - before));
+  if (order.sorted && !ReserveRowRoom(order, before + taken)) return false;
   const bool whole = rows.Append(batch, rowLimit);
   if (rows.RowCount() == before) return whole;
   if (order.sorted)
@@ -437,12 +452,21 @@ POINT ListView::FocusedRowCorner() const {
   return corner;
 }
 
-void ListView::SortByColumn(int column) {
-  if (column < 0 || column >= RowStore::kColumnCount) return;
+bool ListView::SortByColumn(int column) {
+  if (column < 0 || column >= RowStore::kColumnCount) return true;
   ShowPendingRows();
   // A column's first click sorts up, each next one turns the order round.
   const bool descending = column == order.column && !order.descending;
-  SortRows(order, rows, column, descending);
+  const int selected = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+  const int focused = int(SendMessageW(handle, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+  const int selectedRow = StoreRowAt(order, selected), focusedRow = StoreRowAt(order, focused);
+  if (!SortRows(order, rows, column, descending)) return false;
   ShowSortArrow(handle, column, descending);
+  // The user's rows stay selected and focused where the sort put them, and
+  // the view follows the focused one.
+  FollowChosenRow(handle, selected, PositionOf(order, selectedRow), LVIS_SELECTED);
+  FollowChosenRow(handle, focused, PositionOf(order, focusedRow), LVIS_FOCUSED);
+  if (focused >= 0) SendMessageW(handle, LVM_ENSUREVISIBLE, WPARAM(PositionOf(order, focusedRow)), FALSE);
   InvalidateRect(handle, nullptr, FALSE);
+  return true;
 }

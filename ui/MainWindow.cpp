@@ -57,10 +57,11 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         return target->超级列表框1.FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(lParam));
       if (header->code == UINT(LVN_GETDISPINFOW))
         target->超级列表框1.ShowItem(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
-      else if (header->code == UINT(LVN_COLUMNCLICK))
-        target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-      else if (header->code == UINT(LVN_KEYDOWN) && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
-               GetKeyState(VK_CONTROL) < 0)
+      else if (header->code == UINT(LVN_COLUMNCLICK)) {
+        if (!target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem))
+          Raise(*target, ControlId::超级列表框1, ControlEvent::SortRefused);
+      } else if (header->code == UINT(LVN_KEYDOWN) && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
+                 GetKeyState(VK_CONTROL) < 0)
         Raise(*target, ControlId::复制下载地址, ControlEvent::Chosen);  // Ctrl+C copies as the menu item does
       else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);

@@ -144,9 +144,9 @@ bool RowStore::Append(const RowBatch& batch, int rowLimit) {
   return true;
 }
 
-TextView RowStore::Cell(int row, int column) const {
+const char* RowStore::CellBytes(int row, int column) const {
   const Row* stored = RowAt(row);
-  if (!stored || column < 0 || column >= kColumnCount) return {};
+  if (!stored || column < 0 || column >= kColumnCount) return kEmptyText;
   return stored->cells[column];
 }
 

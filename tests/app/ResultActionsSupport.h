@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -134,19 +135,19 @@ inline std::wstring Wide(const Text& ascii) { return std::wstring(ascii.begin(),
 struct ResponsivenessProbe {
   std::atomic<bool> stop{false};
   std::atomic<int> answers{0};
-  std::atomic<DWORD> longestSilence{0};
+  std::atomic<DWORD> longestSilence{0};  // milliseconds from one answer (or the start) to the next
   HWND window;
   HANDLE thread;
   static DWORD WINAPI Run(void* parameter) {
     auto* probe = static_cast<ResponsivenessProbe*>(parameter);
-    DWORD lastAnswer = GetTickCount();
+    DWORD answeredAt = GetTickCount();
     while (!probe->stop) {
       DWORD_PTR result = 0;
       if (SendMessageTimeoutW(probe->window, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) {
         ++probe->answers;
         const DWORD now = GetTickCount();
-        if (now - lastAnswer > probe->longestSilence) probe->longestSilence = now - lastAnswer;
-        lastAnswer = now;
+        probe->longestSilence = std::max<DWORD>(probe->longestSilence, now - answeredAt);
+        answeredAt = now;
       }
       Sleep(10);
     }

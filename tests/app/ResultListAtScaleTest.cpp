@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/app/ChildScenarios.h"
+#include "system/Room.h"
 #include "tests/app/ResultActionsSupport.h"
 #include "text/CodePage936.h"
 
@@ -323,6 +324,134 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row));
   ASSERT_TRUE(List().AppendRows(few));
   EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
+}
+
+TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWayWhileTheWindowAnswers) {
+  const Text longName(200000, 'x');
+  List().SetCellText(30, 1, longName);
+  List().SetCellText(7, 1, longName);
+  ResponsivenessProbe probe(List().handle);
+  ASSERT_TRUE(PumpUntil([&] { return probe.answers > 0; }));
+  ClickHeader(1);
+  EXPECT_EQ(NumbersAt({kManyRows - 2, kManyRows - 1}), "8 31 ");  // "x..." after every "file ..."
+  ClickHeader(1);
+  EXPECT_EQ(NumbersAt({0, 1, 2}), "8 31 100000 ");
+  EXPECT_LT(probe.longestSilence, 500u);
+}
+
+TEST_F(ResultListAtScale, AHeaderClickKeepsTheUsersRowSelectedAndFocusedAndInSight) {
+  const RECT row = ShownRow(10);
+  LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
+  ClickHeader(0);
+  ClickHeader(0);  // the last to arrive on top: the user's row far down
+  const int moved = kManyRows - 1 - 10;
+  EXPECT_EQ(List().SelectedRow(), moved);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED), moved);
+  const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
+  EXPECT_LE(top, moved);
+  EXPECT_LT(moved, top + int(Send(LVM_GETCOUNTPERPAGE, 0, 0)));
+  // Ctrl+C copies the row chosen.
+  PutMarkerOnClipboard();
+  SendInputs({KeyInput(VK_CONTROL, 0), KeyInput('C', 0), KeyInput('C', KEYEVENTF_KEYUP),
+              KeyInput(VK_CONTROL, KEYEVENTF_KEYUP)});
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), AddressOf(10));
+}
+
+TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLandAbove) {
+  ClickHeader(1);
+  int arrived = kManyRows;
+  // Rows that land between the top row and the row clicked, stored just
+  // before the click comes: not yet merged when it is handled.
+  const auto rowsLandAbove = [&] {
+    RowBatch batch;
+    for (int row = 0; row < 3; ++row, ++arrived) batch.Add(DecimalText(arrived + 1), "file 2 a.iso", "1 GB", AddressOf(arrived));
+    ASSERT_TRUE(List().AppendRows(batch));
+  };
+  const auto post = [](UINT down, UINT up, WPARAM buttons, POINT at) {
+    PostMessageW(List().handle, down, buttons, MAKELPARAM(at.x, at.y));
+    PostMessageW(List().handle, up, 0, MAKELPARAM(at.x, at.y));
+  };
+  const auto rowsLanded = [] { return PumpUntil([] { return !List().rowCountThrottle.pending; }, 2000); };
+
+  // On a row's check box: that row is checked.
+  const POINT box = CheckBoxOf(10);
+  const Text boxed = List().GetCellText(10, 0);
+  MoveCursorOnList(box);
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, box);
+  ASSERT_TRUE(rowsLanded());
+  EXPECT_EQ(List().GetCellText(13, 0), boxed);
+  EXPECT_EQ(List().GetRowCheck(13), 1);
+  EXPECT_EQ(List().GetRowCheck(10), 0);
+
+  // On a row's text: that row is selected.
+  const RECT line = ShownRow(12);
+  const POINT text = {line.left + 120, (line.top + line.bottom) / 2};
+  const Text clicked = List().GetCellText(12, 0);
+  MoveCursorOnList(text);
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, text);
+  ASSERT_TRUE(rowsLanded());
+  ASSERT_GE(List().SelectedRow(), 0);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), clicked);
+
+  // A right click: the menu is that row's, 复制下载地址 copies its address.
+  const RECT other = ShownRow(14);
+  const POINT point = {other.left + 60, (other.top + other.bottom) / 2};
+  const Text address = List().GetCellText(14, 3);
+  MoveCursorOnList(point);
+  PutMarkerOnClipboard();
+  ASSERT_TRUE(MenuDriver::OpenAndPress({VK_DOWN, VK_RETURN}, [&] {
+    rowsLandAbove();
+    post(WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, point);
+  }));
+  EXPECT_EQ(UpToZero(ClipboardBytes(CF_TEXT), 1), address);
+
+  // Below the last row of a short list: no row, though rows land there.
+  List().DeleteAllRows();
+  RowBatch few;
+  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  ASSERT_TRUE(List().AppendRows(few));
+  ClickHeader(1);
+  const RECT lastRow = ShownRow(2);
+  const POINT below = {lastRow.left + 120, lastRow.bottom + (lastRow.bottom - lastRow.top) * 3 / 2};
+  MoveCursorOnList(below);
+  arrived = 3;
+  rowsLandAbove();
+  post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, below);
+  ASSERT_TRUE(rowsLanded());
+  EXPECT_EQ(List().RowCount(), 6);
+  EXPECT_EQ(List().SelectedRow(), -1);
+}
+
+TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRowsAsAFullStore) {
+  ClickHeader(0);
+  ClickHeader(0);  // sorted: the last to arrive on top
+  RowBatch more;
+  more.Add(DecimalText(kManyRows + 1), "a.iso", "1 GB", AddressOf(kManyRows));
+  bool appended = true;
+  std::vector<Notice> notices;
+  {
+    NoticeCloser closer;
+    LimitRoomForTests(512 * 1024);  // less than a sort of 100,000 rows, or their merge, takes
+    ClickHeader(1);
+    appended = List().AppendRows(more);
+    LimitRoomForTests(0);
+    notices = closer.notices;
+  }
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].text, L"\u5185\u5B58\u4E0D\u8DB3, \u65E0\u6CD5\u6392\u5E8F!");  // 内存不足, 无法排序!
+  EXPECT_EQ(SortArrows(), "d---");
+  EXPECT_EQ(NumbersAt({0, 1, kManyRows - 1}), "100000 99999 1 ");
+  // The rows that the order could not be given room for are refused as a
+  // full store refuses them (a run then ends as at a full list): every row
+  // listed stays.
+  EXPECT_FALSE(appended);
+  EXPECT_EQ(List().RowCount(), kManyRows);
+  // Given the room, they land in their place.
+  ASSERT_TRUE(List().AppendRows(more));
+  List().ShowPendingRows();
+  EXPECT_EQ(NumbersAt({0, 1}), "100001 100000 ");
 }
 
 TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelectedRowsStay) {
