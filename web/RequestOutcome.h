@@ -37,6 +37,9 @@ struct RequestOutcome {
   // The system's error code of the failing call (GetLastError), or the one
   // the request gives its own refusals (kBodyTooLarge); 0 without one.
   unsigned long systemError = 0;
+  // The wait in seconds the response's Retry-After asked for
+  // (RetryAfterSeconds); -1 without one, or before headers were read.
+  long long retryAfterSeconds = -1;
 };
 
 // The failure's numbered message ("712 服务器未响应!"), or without a failure

@@ -9,6 +9,7 @@
 #include "web/DecodePageText.h"
 #include "web/RequestHeaders.h"
 #include "web/ResponseParts.h"
+#include "web/RetryAfter.h"
 #include "web/SystemProxy.h"
 
 // Older SDK headers lack the TLS 1.3 flag.
@@ -306,6 +307,15 @@ bool Pipeline::ReadBody(HINTERNET request, ByteSet& body) {
   }
 }
 
+// The system clock in seconds since 1970 UTC, for a Retry-After date that
+// comes without the response's Date; a FILETIME counts 100 ns from 1601.
+long long UnixSecondsNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const ULONGLONG ticks = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return (long long)(ticks / 10000000) - 11644473600LL;
+}
+
 // A redirect whose target is plain http, read from a copy of the headers so
 // that a refused response leaves the caller's cookies as they were.
 bool LeavesTls(const Text& status, const Text& rawHeaders) {
@@ -359,6 +369,7 @@ Text Pipeline::Run() {
 
   statusLine = StatusOfHeaders(headers);
   outcome.httpStatus = StatusCode(statusLine);
+  outcome.retryAfterSeconds = RetryAfterSeconds(headers, UnixSecondsNow());
   // A redirect to plain http that came back unfollowed is refused as WinHttp
   // refuses a failed redirect, not handed on as a page.
   if (cracked.secure && !options.noRedirect && LeavesTls(statusLine, headers))

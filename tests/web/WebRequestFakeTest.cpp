@@ -2,6 +2,7 @@
 // WinHttp call fails, checked against the recording fake.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <utility>
 
 #include "tests/web/FakeWinHttp.h"
@@ -399,6 +400,38 @@ TEST(WebRequestPipeline, OutputsComeFromTheRawHeadersAndTheBody) {
   EXPECT_EQ(location, "/next");
   EXPECT_EQ(jar, "a=1; b=2");
   EXPECT_EQ(body, (ByteSet{'x', 0, 'y'}));
+}
+
+TEST(WebRequestPipeline, TheOutcomeCarriesTheWaitTheResponsesRetryAfterAsksFor) {
+  FakeWinHttp& fake = ResetFakeWinHttp();
+  RequestOutcome outcome;
+  WebRequestOptions options;
+  options.outcome = &outcome;
+  fake.rawHeaders = L"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 120\r\n\r\n";
+  (void)Request(kUrl, options);
+  EXPECT_EQ(outcome.httpStatus, 429);
+  EXPECT_EQ(outcome.retryAfterSeconds, 120);
+  // Without the response's Date, a date counts from the system clock.
+  ResetFakeWinHttp();
+  fake.rawHeaders = L"HTTP/1.1 503 Busy\r\nRetry-After: Sat, 01 Jan 2050 00:00:00 GMT\r\n\r\n";
+  const long long before = time(nullptr);
+  (void)Request(kUrl, options);
+  const long long after = time(nullptr);
+  constexpr long long kNewYear2050 = 2524608000;
+  EXPECT_LE(outcome.retryAfterSeconds, kNewYear2050 - before);
+  EXPECT_GE(outcome.retryAfterSeconds, kNewYear2050 - after);
+  // Kept when the body is cut short after the headers.
+  ResetFakeWinHttp();
+  fake.rawHeaders = L"HTTP/1.1 503 Busy\r\nDate: Sun, 06 Nov 1994 08:49:37 GMT\r\n"
+                    L"Retry-After: Sun, 06 Nov 1994 08:50:37 GMT\r\n\r\n";
+  fake.body = {'a', 'b', 'c'};
+  fake.failReadAt = 1;
+  (void)Request(kUrl, options);
+  EXPECT_EQ(outcome.failure, RequestFailure::ReadFailed);
+  EXPECT_EQ(outcome.retryAfterSeconds, 60);
+  ResetFakeWinHttp();
+  (void)Request(kUrl, options);
+  EXPECT_EQ(outcome.retryAfterSeconds, -1);
 }
 
 TEST(WebRequestPipeline, StatusIsEmptyWhenNoLineEndFollowsPositionTen) {
