@@ -10,6 +10,7 @@ Reply Fetch(const Text& url, WebRequestOptions options) {
   if (options.timeoutSeconds == 0) options.timeoutSeconds = 10;
   reply.text = WebRequest(url, options);
   reply.systemError = outcome.systemError;
+  reply.retryAfterSeconds = outcome.retryAfterSeconds;
   return reply;
 }
 

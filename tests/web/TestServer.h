@@ -11,6 +11,7 @@
 struct Reply {
   Text text, status, headers, location, received;
   unsigned long systemError = 0;  // of the failing WinHttp call
+  long long retryAfterSeconds = -1;
   ByteSet body;
 };
 

@@ -74,6 +74,17 @@ TEST_P(WebRequestServer, RedirectIsFollowedByWinHttpUnlessNoRedirect) {
   EXPECT_EQ(held.location, "/target");
 }
 
+TEST_P(WebRequestServer, TheWaitARetryAfterAsksForReachesTheOutcome) {
+  Reply seconds = Fetch(Url("/busy?7"));
+  EXPECT_EQ(seconds.status, "429 Too Many Requests");
+  EXPECT_EQ(seconds.retryAfterSeconds, 7);
+  Reply date = Fetch(Url("/busy"));
+  EXPECT_EQ(date.status, "503 Service Unavailable");
+  EXPECT_EQ(date.text, "busy");
+  EXPECT_EQ(date.retryAfterSeconds, 60);  // counted from the response's Date
+  EXPECT_EQ(Fetch(Url("/target")).retryAfterSeconds, -1);
+}
+
 // Over HTTPS a jar turns on revocation checking (SuppliedJarTurnsOnRevocationChecking).
 class WebRequestServerOverHttp : public WebRequestServer {};
 

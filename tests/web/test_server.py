@@ -60,6 +60,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(200, "OK", b"arrived", head=head)
         if path == "/zero":
             return self.reply(200, "OK", b"ab\x00cd", head=head)
+        if path == "/busy":
+            # A wait in seconds when the query names them, else a date a minute after the response's.
+            if query:
+                return self.reply(429, "Too Many Requests", b"slow down", [("retry-after", query)], head=head)
+            sent, until = "Sun, 06 Nov 1994 08:49:37 GMT", "Sun, 06 Nov 1994 08:50:37 GMT"
+            return self.reply(503, "Service Unavailable", b"busy", [("Date", sent), ("Retry-After", until)], head=head)
         if path == "/page":
             return self.reply(200, "OK", page(int(query or "0")), head=head)
         return self.reply(404, "Not Found", b"missing", head=head)
