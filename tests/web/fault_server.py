@@ -25,6 +25,8 @@ The keyword FAULT.N moves the fault to page N (see AnyPageFaultHandler).
 Bounded like test_server.py: N requests, SECONDS idle, and every stall ends
 when the client goes away or after STALL_LIMIT seconds.
 """
+import base64
+import email.utils
 import os
 import re
 import select
@@ -271,6 +273,22 @@ class FaultHandler(test_server.Handler):
 #                   FLAKY_FAILURES requests of the page's path, then the page
 #   charset         five entries with Chinese names in GBK, on a page that
 #                   declares a charset no data stream knows
+#   flaky429        HTTP 429 without Retry-After to the first FLAKY_FAILURES
+#                   requests of the page's path, then the page
+#   busy429         HTTP 429 with "Retry-After: 3" to the first request of the
+#                   page's path, then the page
+#   busy503         HTTP 503 with a Retry-After date 2 s after its Date to the
+#                   first request of the page's path, then the page
+#   busy429-long    as busy429, with "Retry-After: 6"
+#   busy429-hour    HTTP 429 with "Retry-After: 3600" to every request
+# Two more change the pages around theirs, always written FAULT.N:
+#   clamp           page N is the site's last, and every later page number is
+#                   answered with page N again, as sites that clamp it do
+#   dupes           page N names again three torrents of page N-1 (the hash in
+#                   small letters, in base32, under another display name)
+#                   between two new ones, and page N+1 after its five
+#                   ordinary entries names page N's new small-letter one again
+#                   in capitals; /expected/ gives each torrent once
 
 FLAKY_FAILURES = 2
 MOST_FAULT_PAGE = 1000
@@ -312,7 +330,80 @@ def any_page_fault_rows(fault):
     return rows[:CUT_ENTRY] if fault == "cut" else rows
 
 
-ANY_PAGE_FAULTS = ("cut", "status404-empty", "status500-empty", "flaky", "charset")
+ANY_PAGE_FAULTS = ("cut", "status404-empty", "status500-empty", "flaky", "charset", "flaky429", "busy429",
+                   "busy503", "busy429-long", "busy429-hour")
+PLACED_ONLY_FAULTS = ("clamp", "dupes")
+BUSY_WAITS = {"busy429": 3, "busy429-long": 6, "busy429-hour": 3600}
+BUSY503_WAIT = 2
+
+
+def http_date(seconds):
+    return email.utils.formatdate(seconds, usegmt=True)
+
+
+def torrent_key(magnet):
+    """The torrent a link names, read independently of the program: the
+    btih info-hash as 20 bytes (hex or base32, any case), else the link."""
+    for parameter in magnet.partition("?")[2].split("&"):
+        name, _, value = parameter.partition("=")
+        if name.lower() == "xt" and value.lower().startswith("urn:btih:"):
+            digits = value[len("urn:btih:"):]
+            if len(digits) == 40:
+                return bytes.fromhex(digits)
+            if len(digits) == 32:
+                return base64.b32decode(digits.upper())
+    return magnet
+
+
+def base32_magnet(magnet):
+    digest = bytes.fromhex(magnet[len("magnet:?xt=urn:btih:"):])
+    return "magnet:?xt=urn:btih:" + base64.b32encode(digest).decode("ascii").lower()
+
+
+def dupes_entries(segment, fault_page, page):
+    keyword = placed_ordinary_keyword(segment, fault_page)
+    ordinary = pages.entries_of(keyword, segment, page)
+    fresh = pages.magnet_of(segment, fault_page, 99)
+    fresh_small = fresh[:len("magnet:?xt=urn:btih:")] + fresh[len("magnet:?xt=urn:btih:"):].lower()
+    if page == fault_page:
+        before = pages.entries_of(keyword, segment, page - 1)
+        size = before[0].size
+        return [pages.Entry("dupes again in small letters.iso", size, before[0].magnet.lower()),
+                ordinary[0],
+                pages.Entry("dupes again in base32.iso", size, base32_magnet(before[1].magnet) + "&dn=base32"),
+                pages.Entry("dupes again under another name.iso", size, before[2].magnet + "&dn=another%20name"),
+                pages.Entry("dupes new in small letters.iso", size, fresh_small + "&dn=small"),
+                ordinary[1]]
+    if page == fault_page + 1:
+        return ordinary + [pages.Entry("dupes again in capitals.iso", ordinary[0].size, fresh + "&dn=capitals")]
+    return ordinary
+
+
+def placed_only_keyword(fault, segment, fault_page):
+    if fault == "dupes":
+        return pages.Keyword(fault_page + 1, ORDINARY_COUNT,
+                             entries=lambda page: dupes_entries(segment, fault_page, page))
+    return placed_ordinary_keyword(segment, fault_page)
+
+
+def placed_only_markup(fault, segment, fault_page, page):
+    if fault == "clamp":
+        page = min(page, fault_page)
+    return encoded(pages.page_markup(placed_only_keyword(fault, segment, fault_page), segment, page))
+
+
+def placed_only_rows(fault, segment, fault_page, page):
+    """Each torrent's first row, as the program lists it, on page `page`."""
+    keyword = placed_only_keyword(fault, segment, fault_page)
+    last = fault_page if fault == "clamp" else keyword.page_count
+    seen, rows = set(), []
+    for each in range(1, min(page, last) + 1):
+        for row in pages.expected_rows(keyword, segment, each):
+            key = torrent_key(row[2])
+            if key not in seen and each == page:
+                rows.append(row)
+            seen.add(key)
+    return rows
 
 
 def fault_page_rows(fault):
@@ -340,6 +431,8 @@ class AnyPageFaultHandler(FaultHandler):
         if len(parts) != 4 or parts[1] not in ("ma", "expected"):
             return super().route(head)
         fault, fault_page = placement(parts[2])
+        if fault != parts[2] and fault in PLACED_ONLY_FAULTS:
+            return self.placed_only(fault, parts, fault_page, is_page)
         if fault == parts[2] and fault not in ANY_PAGE_FAULTS:
             return super().route(head)  # a fault of page 2, as ever
         if parts[1] == "expected" and parts[3].isdigit():
@@ -363,6 +456,37 @@ class AnyPageFaultHandler(FaultHandler):
             rows = pages.expected_rows(placed_ordinary_keyword(segment, fault_page), segment, page)
         return self.reply(200, "OK", b"".join(encoded("\t".join(row) + "\n") for row in rows))
 
+    def placed_only(self, fault, parts, fault_page, is_page):
+        if parts[1] == "expected" and parts[3].isdigit():
+            rows = placed_only_rows(fault, parts[2], fault_page, int(parts[3]))
+            return self.reply(200, "OK", b"".join(encoded("\t".join(row) + "\n") for row in rows))
+        if not is_page:
+            return super().route()
+        self.server.requested.append(self.path.partition("?")[0])
+        page = int(parts[3][len("time-"):-len(".html")])
+        return self.reply(200, "OK", placed_only_markup(fault, parts[2], fault_page, page),
+                          [("Content-Type", "text/html")])
+
+    def requests_of_path(self):
+        return self.server.path_requests[self.path.partition("?")[0]]
+
+    def fault_busy429(self, fault):
+        if fault == "busy429-hour" or self.requests_of_path() == 1:
+            return self.reply(429, "Too Many Requests", empty_page(fault),
+                              [("Content-Type", "text/html"), ("Retry-After", str(BUSY_WAITS[fault]))])
+        self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    fault_busy429_long = fault_busy429
+    fault_busy429_hour = fault_busy429
+
+    def fault_busy503(self, fault):
+        if self.requests_of_path() == 1:
+            now = time.time()
+            return self.reply(503, "Service Unavailable", empty_page(fault),
+                              [("Content-Type", "text/html"), ("Date", http_date(now)),
+                               ("Retry-After", http_date(now + BUSY503_WAIT))])
+        self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
     def fault_cut(self, fault):
         self.cut(fault)
         self.close_connection = True  # what is left goes unsent; the close is orderly
@@ -374,9 +498,12 @@ class AnyPageFaultHandler(FaultHandler):
         self.reply(500, "Internal Server Error", empty_page(fault), [("Content-Type", "text/html")])
 
     def fault_flaky(self, fault):
-        if self.server.path_requests[self.path.partition("?")[0]] <= FLAKY_FAILURES:
-            return self.reply(503, "Service Unavailable", empty_page(fault), [("Content-Type", "text/html")])
+        if self.requests_of_path() <= FLAKY_FAILURES:
+            status = (429, "Too Many Requests") if fault == "flaky429" else (503, "Service Unavailable")
+            return self.reply(*status, empty_page(fault), [("Content-Type", "text/html")])
         self.reply(200, "OK", page_bytes(fault, 2), [("Content-Type", "text/html")])
+
+    fault_flaky429 = fault_flaky
 
     def fault_charset(self, fault):
         markup = pages.page_markup(charset_keyword(), fault, 2)
