@@ -42,7 +42,7 @@ bool PageFailed(const RequestOutcome& outcome, bool hasEntries) {
 
 bool WorthAskingAgain(const RequestOutcome& outcome) {
   const int code = CodeOf(outcome);
-  if (code >= 500 && code <= 599) return true;
+  if ((code >= 500 && code <= 599) || code == 429) return true;
   // Sending, receiving and reading; the other steps are the request's own set-up.
   return code >= int(RequestFailure::RequestNotSent) && code <= int(RequestFailure::ReadFailed) &&
          !IsLastingError(outcome.systemError);

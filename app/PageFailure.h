@@ -10,10 +10,10 @@
 [[nodiscard]] bool PageFailed(const RequestOutcome& outcome, bool hasEntries);
 
 // A failed page without entries that may come on another try: a failure of
-// sending, receiving or reading (timeouts and resets among them) or an HTTP
-// 5xx. Never a refused certificate, a redirect loop or one to plain http, a
+// sending, receiving or reading (timeouts and resets among them), an HTTP
+// 5xx or a 429 (the site limits how often it is asked). Never a refused certificate, a redirect loop or one to plain http, a
 // page past the run's bound or past the memory the program can give it, a
-// bad address or a 4xx.
+// bad address or another 4xx.
 [[nodiscard]] bool WorthAskingAgain(const RequestOutcome& outcome);
 
 // "第N页: " and the status text, the reason a run ends early.

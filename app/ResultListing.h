@@ -4,6 +4,9 @@
 #include "app/SearchState.h"
 #include "ui/RowStore.h"
 
+// Why a run ends when the program could not give its rows room.
+extern const char kRowsHadNoRoom[];
+
 // Lists the rows; a list at its row limit or refused memory ends the run,
 // the rows kept, with the reason shown.
 void ListRows(AppState& app, const RowBatch& rows);

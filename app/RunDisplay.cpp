@@ -36,12 +36,22 @@ void ShowFinishedResultCount(AppState& app) {
   app.window.超级列表框1.ShowPendingRowsSoon();
 }
 
-void ShowEndReason(AppState& app, TextView reason) {
-  app.window.window.SetTitle(Text(kMainWindowTitle) + " - " + Text(reason));
-  app.window.状态条.SetPartTip(3, reason);
+void ShowRunEnd(AppState& app, TextView reason) {
+  const Text title = reason.empty() ? Text(kMainWindowTitle) : Text(kMainWindowTitle) + " - " + Text(reason);
+  if (app.window.window.title != title) app.window.window.SetTitle(title);
+  Text tip(reason);
+  if (const int repeats = app.search.repeatsLeftOut) {
+    tip += (tip.empty() ? "" : ", ") + Text("已略去") + DecimalText(repeats) + "条重复结果";
+  }
+  if (app.window.状态条.parts[3].tipText != tip) app.window.状态条.SetPartTip(3, tip);
 }
 
 void ClearEndReason(AppState& app) {
   if (app.window.window.title != kMainWindowTitle) app.window.window.SetTitle(kMainWindowTitle);
   if (!app.window.状态条.parts[3].tipText.empty()) app.window.状态条.SetPartTip(3, "");
+}
+
+void ShowSiteWait(AppState& app, int pageNumber, int secondsLeft) {
+  app.window.window.SetTitle(Text(kMainWindowTitle) + " - 第" + DecimalText(pageNumber) + "页: 网站要求等待, 还剩" +
+                             DecimalText(secondsLeft) + "秒");
 }

@@ -19,7 +19,13 @@ void ShowPendingResultCount(AppState& app);
 // every row a moment later (a run that finished).
 void ShowFinishedResultCount(AppState& app);
 
-// Why the last search ended early: in the window's title and in the tooltip
-// of part 3 of 状态条, until the next search starts.
-void ShowEndReason(AppState& app, TextView reason);
+// How the last search ended: why it ended early, in the window's title and
+// in the tooltip of part 3 of 状态条, and how many repeated torrents it left
+// out, in that tooltip too; both until the next search starts. The title of
+// a wait the run showed goes.
+void ShowRunEnd(AppState& app, TextView reason);
 void ClearEndReason(AppState& app);
+
+// While the run waits as the site asked: the page and the seconds left, in
+// the window's title.
+void ShowSiteWait(AppState& app, int pageNumber, int secondsLeft);

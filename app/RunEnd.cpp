@@ -21,5 +21,5 @@ void EndRun(AppState& app, RunEnding how, TextView reason) {
       break;
   }
   EnterPhase(app, SearchPhase::Idle);
-  if (!reason.empty()) ShowEndReason(app, reason);
+  ShowRunEnd(app, reason);
 }

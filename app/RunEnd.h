@@ -22,4 +22,6 @@ enum class RunEnding {
 //             redraws the scroll bar, about 10 ms). The controls Idle, and the
 //             reason of a failed page when there is one.
 //   WindowClosing: the worker ended; nothing shown, the window goes.
+// Every way but the last shows the run's end (ShowRunEnd): the title without
+// a wait the run showed, and the repeats it left out.
 void EndRun(AppState& app, RunEnding how, TextView reason = TextView());

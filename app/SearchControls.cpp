@@ -21,6 +21,7 @@ void OnSearchButtonClick(AppState& app) {
   // The last run's worker, finished by itself, may still be on its way out.
   EndWorker(app);
   ClearEndReason(app);
+  app.search.repeatsLeftOut = 0;
   app.window.超级列表框1.DeleteAllRows();
   app.search.searchKeyword = app.window.编辑框1.GetText();
   OnSearchInputChanged(app);  // whatever changed without telling

@@ -3,6 +3,7 @@
 #include "app/PageFailure.h"
 #include "app/ResultListing.h"
 #include "app/ResultPattern.h"
+#include "app/RunDisplay.h"
 #include "app/RunEnd.h"
 #include "app/SearchAddress.h"
 #include "ui/WorkerChannel.h"
@@ -10,25 +11,35 @@
 
 namespace {
 
-// The loop's bound; in practice a run ends at the first page without an entry.
+// The loop's bound; in practice a run ends at the first page without a new entry.
 constexpr int kMostPages = 785133323;
 // While a page's rows are being built, what is ready goes to the list at
 // least this often (milliseconds).
 constexpr DWORD kHandOnInterval = 50;
-// A failed page that may come on another try is asked for again after these waits.
+// A failed page that may come on another try is asked for again after these
+// waits, or after the longer one the site asks for.
 constexpr DWORD kRetryWaits[] = {1000, 4000};
+// The longest wait a site may ask for: past it the page fails at once, for a
+// run held longer than a minute looks hung.
+constexpr long long kMostSiteWaitSeconds = 60;
+// Once a site has answered 429 (too many requests), the run's later requests
+// start at least this far apart (milliseconds).
+constexpr DWORD kPaceAfterTooManyRequests = 1000;
 // A page longer than this is a failed page: a 32-bit process could not hold
 // the copies a page of a few hundred megabytes takes.
 constexpr size_t kMostPageBytes = 32 * 1024 * 1024;
 
-// Rows for the UI thread, with the state they are listed in.
+// Rows for the UI thread, with the state they are listed in and the run's
+// repeats left out so far.
 struct ListedRows {
   AppState* app;
   RowBatch rows;
+  int repeatsLeftOut;
 };
 
 void ListHandedRows(void* context) {
   auto* handed = static_cast<ListedRows*>(context);
+  handed->app->search.repeatsLeftOut = handed->repeatsLeftOut;
   ListRows(*handed->app, handed->rows);
   delete handed;
 }
@@ -36,8 +47,8 @@ void ListHandedRows(void* context) {
 void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context); }
 
 // Hands rows on to the UI thread without waiting; false once the run has ended.
-[[nodiscard]] bool HandOnRows(AppState* app, RowBatch rows) {
-  return HandOnForWorker(ListHandedRows, DiscardHandedRows, new ListedRows{app, std::move(rows)});
+[[nodiscard]] bool HandOnRows(SearchRunRecord& run, RowBatch rows) {
+  return HandOnForWorker(ListHandedRows, DiscardHandedRows, new ListedRows{run.app, std::move(rows), run.repeats});
 }
 
 // The run's one wait for the UI thread, at its end: the controls go Idle
@@ -52,6 +63,29 @@ void FinishOnUiThread(void* context) {
   EndRun(*end.app, RunEnding::Finished, end.reason);
 }
 
+// Ends the run on the UI thread with `reason` (empty: it ended by itself).
+void FinishRun(SearchRunRecord& run, Text reason) {
+  FinishedRun end{run.app, std::move(reason)};
+  (void)RunForWorker(FinishOnUiThread, &end);
+}
+
+// A wait the site asked for, as the title shows it.
+struct ShownWait {
+  AppState* app;
+  int pageNumber;
+  int secondsLeft;
+};
+
+void ShowWaitOnUiThread(void* context) {
+  const auto* wait = static_cast<ShownWait*>(context);
+  ShowSiteWait(*wait->app, wait->pageNumber, wait->secondsLeft);
+  delete wait;
+}
+
+void DiscardShownWait(void* context) { delete static_cast<ShownWait*>(context); }
+
+void ClearWaitOnUiThread(void* context) { ClearEndReason(*static_cast<AppState*>(context)); }
+
 // Why a run ends at a page that the program could not hold (its body, text
 // or a copy of it), after "第N页: ".
 constexpr char kPageHadNoRoom[] = "内存不足, 无法容纳此页!";
@@ -62,17 +96,47 @@ struct FetchedPage {
   RequestOutcome outcome;
   int entries = 0;
   bool noRoom = false;  // the page, or a copy of it, could not be held
+  long long refusedWait = -1;  // seconds the site asked to wait, past the longest one made
 };
+
+// Starts the run's requests at least kPaceAfterTooManyRequests apart once
+// the site has said it is asked too often; false once the run has ended.
+[[nodiscard]] bool KeepPace(SearchRunRecord& run) {
+  if (run.paced) {
+    const DWORD since = GetTickCount() - run.lastRequestStart;
+    if (since < kPaceAfterTooManyRequests && !WorkerWaitFor(kPaceAfterTooManyRequests - since)) return false;
+  }
+  run.lastRequestStart = GetTickCount();
+  return true;
+}
+
+// Waits before the page is asked for again; a wait the site asked for counts
+// down in the title. False once the run has ended.
+[[nodiscard]] bool WaitToAskAgain(SearchRunRecord& run, DWORD milliseconds, bool siteAsked) {
+  if (!siteAsked) return WorkerWaitFor(milliseconds);
+  for (DWORD left = milliseconds; left > 0;) {
+    // Down to whole seconds first, so that each second shown lasts one.
+    const DWORD step = left % 1000 != 0 ? left % 1000 : 1000;
+    if (!HandOnForWorker(ShowWaitOnUiThread, DiscardShownWait,
+                         new ShownWait{run.app, run.pageNumber, int((left + 999) / 1000)}) ||
+        !WorkerWaitFor(step))
+      return false;
+    left -= step;
+  }
+  return RunForWorker(ClearWaitOnUiThread, run.app);
+}
 
 // Fetches and matches the page, asking again after a failure worth it; false
 // once the run has been ended during a wait.
-[[nodiscard]] bool FetchPage(const Text& address, WebRequestOptions& options, PageEntries& entries,
-                             FetchedPage& page) {
+[[nodiscard]] bool FetchPage(SearchRunRecord& run, const Text& address, WebRequestOptions& options,
+                             PageEntries& entries, FetchedPage& page) {
   options.statusText = &page.statusText;
   options.outcome = &page.outcome;
   for (size_t attempt = 0;; ++attempt) {
+    if (!KeepPace(run)) return false;
     page.statusText.clear();
     const Text pageText = WebRequest(address, options);
+    if (page.outcome.httpStatus == 429) run.paced = true;
     bool copiesHadNoRoom = false;
     page.entries = MatchResultEntries(entries, pageText, &copiesHadNoRoom);
     page.noRoom = copiesHadNoRoom ||
@@ -81,40 +145,71 @@ struct FetchedPage {
     if (page.entries != 0 || !PageFailed(page.outcome, false)) return true;
     if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
     if (!WorthAskingAgain(page.outcome)) return true;
-    if (!WorkerWaitFor(kRetryWaits[attempt])) return false;
+    const long long siteWait = page.outcome.retryAfterSeconds;
+    if (siteWait > kMostSiteWaitSeconds) {
+      page.refusedWait = siteWait;
+      return true;
+    }
+    const bool siteAsked = siteWait > 0;
+    const DWORD wait = siteAsked && DWORD(siteWait) * 1000 > kRetryWaits[attempt] ? DWORD(siteWait) * 1000
+                                                                                   : kRetryWaits[attempt];
+    if (!WaitToAskAgain(run, wait, siteAsked)) return false;
   }
+}
+
+// Why a failed page ends the run, after "第N页: ".
+Text PageFailureText(const FetchedPage& page) {
+  if (page.noRoom) return kPageHadNoRoom;
+  if (page.refusedWait >= 0) return page.statusText + ", 网站要求" + DecimalText(page.refusedWait) + "秒后再试";
+  return page.statusText;
 }
 
 // One page's matches becoming rows, on the worker.
 struct PageRows {
   SearchRunRecord& run;
-  AppState* app;
   bool filtered;  // 精确框, read once for the page
   RowBatch ready;
   DWORD readySince;
-  bool handedOn;  // false once the run has ended under a hand-on
+  int newEntries = 0;  // torrents this run had not seen before the page
+  bool handedOn = true;  // false once the run has ended under a hand-on
+  bool noRoom = false;   // the run's torrents could not be given room
 };
 
 bool TakeEntry(void* context, const Text* groups) {
   PageRows& page = *static_cast<PageRows*>(context);
+  // A torrent already seen in this run is left out before the exact filter,
+  // which thus decides on new entries only.
+  switch (page.run.torrents.Add(groups[2])) {
+    case TorrentSeen::Repeat:
+      ++page.run.repeats;
+      return true;
+    case TorrentSeen::NoRoom:
+      page.noRoom = true;
+      return false;
+    case TorrentSeen::New:
+      ++page.newEntries;
+      break;
+  }
   const Text& fileName = groups[0];
   if (page.filtered && FindText(fileName, page.run.keyword) == -1) return true;
   ++page.run.rowNumber;
   page.ready.Add(DecimalText(page.run.rowNumber), fileName, ResultSizeText(groups[1]), groups[2]);
   if (GetTickCount() - page.readySince < kHandOnInterval) return true;
-  page.handedOn = HandOnRows(page.app, std::move(page.ready));
+  page.handedOn = HandOnRows(page.run, std::move(page.ready));
   page.ready = RowBatch();
   page.readySince = GetTickCount();
   return page.handedOn;
 }
 
 // Builds the page's kept rows in order and hands them all on, some while it
-// takes long. False once the run has been ended.
-[[nodiscard]] bool ListPageRows(SearchRunRecord& run, PageEntries& entries, bool filtered) {
-  PageRows page{run, run.app, filtered, RowBatch(), GetTickCount(), true};
+// takes long. Ended once the run has been ended.
+[[nodiscard]] PageRows ListPageRows(SearchRunRecord& run, PageEntries& entries, bool filtered) {
+  PageRows page{run, filtered, RowBatch(), GetTickCount()};
   ReadResultEntries(entries, TakeEntry, &page);
-  // Handed on even without a kept row: the count is written for every page with entries.
-  return page.handedOn && HandOnRows(run.app, std::move(page.ready));
+  // Handed on even without a kept row: the count is written for every page
+  // with entries, and the repeats left out go with it.
+  if (page.handedOn) page.handedOn = HandOnRows(run, std::move(page.ready));
+  return page;
 }
 
 }  // namespace
@@ -146,21 +241,29 @@ void SearchRun(SearchRunRecord& run) {
     const SearchInputsSeen inputs = ReadSearchInputs(*run.inputs);
     ++run.pageNumber;
     FetchedPage page;
-    if (!FetchPage(SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, entries, page)) return;
-    if (page.entries > 0 && !ListPageRows(run, entries, inputs.exact)) return;
+    if (!FetchPage(run, SearchPageAddress(run.siteHost, inputs.keyword, run.pageNumber), options, entries, page))
+      return;
+    int newEntries = 0;
+    if (page.entries > 0) {
+      const PageRows listed = ListPageRows(run, entries, inputs.exact);
+      if (!listed.handedOn) return;
+      if (listed.noRoom) {
+        FinishRun(run, kRowsHadNoRoom);
+        return;
+      }
+      newEntries = listed.newEntries;
+    }
     // A page that failed ends the run saying so, its whole entries listed;
     // so does one that could not be held, the rows before it kept.
-    if (page.noRoom || PageFailed(page.outcome, page.entries > 0)) {
-      FinishedRun end{run.app, PageFailureReason(run.pageNumber, page.noRoom ? kPageHadNoRoom : page.statusText)};
-      (void)RunForWorker(FinishOnUiThread, &end);
+    if (page.noRoom || page.refusedWait >= 0 || PageFailed(page.outcome, page.entries > 0)) {
+      FinishRun(run, PageFailureReason(run.pageNumber, PageFailureText(page)));
       return;
     }
-    if (page.entries <= 0) break;
+    // A page of torrents all listed already is where a site that answers
+    // every later page number with its last page has ended.
+    if (newEntries == 0) break;
   }
   FinishSearchRun(run);
 }
 
-void FinishSearchRun(SearchRunRecord& run) {
-  FinishedRun end{run.app, Text()};
-  (void)RunForWorker(FinishOnUiThread, &end);
-}
+void FinishSearchRun(SearchRunRecord& run) { FinishRun(run, Text()); }

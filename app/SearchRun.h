@@ -1,6 +1,7 @@
 #pragma once
 // The body of each search's worker: walks the result pages of the keyword
-// from page 1 and lists their entries, until a page yields none.
+// from page 1 and lists each torrent once, until a page yields none that
+// is new.
 #include "app/SearchRunRecord.h"
 
 void SearchRun(SearchRunRecord& run);

@@ -4,6 +4,7 @@
 #include "app/ResultSpans.h"
 #include "app/SearchInputs.h"
 #include "app/SearchState.h"
+#include "app/TorrentSet.h"
 #include "system/Holders.h"
 #include "text/Text.h"
 #include "web/RequestCancel.h"
@@ -19,6 +20,13 @@ struct SearchRunRecord {
   ResultMatcher matcher = ResultMatcher::EngineFirst;
   int pageNumber = 0;  // of the page last requested
   int rowNumber = 0;   // of the row last listed
+  // Every torrent of the entries read so far, listed or filtered out, and
+  // how many entries named one again.
+  TorrentSet torrents{0};  // keyed anew for each run
+  int repeats = 0;
+  // Set once the site answered 429: later requests keep a pace.
+  bool paced = false;
+  DWORD lastRequestStart = 0;  // GetTickCount() at the last request
   // An earlier run's worker, ended while still inside a request: this run
   // asks for its first page once that one has left.
   KernelHandle earlierWorker;

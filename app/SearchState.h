@@ -32,6 +32,8 @@ struct SearchState {
   Text siteHost = SEARCH_SITE_HOST;  // host[:port] of the search site; tests point it elsewhere
   SearchBody workerBody = nullptr;   // handed in at start-up
   int rowLimit = kMostListedRows;    // tests set a small one
+  // Entries of the last search left out as torrents it had listed already.
+  int repeatsLeftOut = 0;
   ResultMatcher resultMatcher = ResultMatcher::EngineFirst;  // the benchmark sets both
   // Part 3 of 状态条 follows the list's row count: its text costs about a
   // millisecond a write under Wine, so at most one every 100 ms, the first

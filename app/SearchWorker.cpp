@@ -9,6 +9,17 @@ namespace {
 
 SystemFunction<decltype(&::CreateThread)> createThread{"kernel32.dll", "CreateThread"};
 
+// A key for a run's torrent fingerprints that no site can foresee, so that
+// none can choose links whose fingerprints collide and hide other entries.
+uint64_t UnforeseeableSeed(const void* record) {
+  LARGE_INTEGER counter{};
+  (void)QueryPerformanceCounter(&counter);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return uint64_t(counter.QuadPart) * 0x9E3779B97F4A7C15ull ^ (uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime) ^
+         uint64_t(reinterpret_cast<uintptr_t>(record)) << 20 ^ GetCurrentProcessId();
+}
+
 void RunBody(void* context) {
   auto& run = *static_cast<SearchRunRecord*>(context);
   if (SearchBody body = run.app->search.workerBody) body(run);
@@ -54,6 +65,7 @@ bool StartWorker(AppState& app) {
   record->inputs = &app.searchInputs;
   record->rowLimit = app.search.rowLimit;
   record->matcher = app.search.resultMatcher;
+  record->torrents = TorrentSet(UnforeseeableSeed(record));
   record->earlierWorker = LingeringWorkerToWaitFor(app.search);
   WorkerRun* run =
       BeginWorkerRun(app.window.channel, app.window.window.handle, RunBody, record, ReleaseRecord, EndRequest);

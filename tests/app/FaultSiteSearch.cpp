@@ -91,12 +91,14 @@ void FaultSiteSearch::ExpectIdle() {
   EXPECT_FALSE(app.window.记时间.running);
 }
 
-void FaultSiteSearch::ExpectReason(const Text& reason) {
+void FaultSiteSearch::ExpectReason(const Text& reason, int repeatsLeftOut) {
   const Text title = reason.empty() ? Text(kMainWindowTitle) : Text(kMainWindowTitle) + " - " + reason;
   EXPECT_EQ(app.window.window.title, title);
   EXPECT_EQ(ShownText(app.window.window.handle), title);
-  EXPECT_EQ(app.window.状态条.parts[3].tipText, reason);
-  EXPECT_EQ(ShownPartTip(app.window.状态条, 3), reason);
+  Text tip = reason;
+  if (repeatsLeftOut > 0) tip += (reason.empty() ? "" : ", ") + Text("已略去") + DecimalText(repeatsLeftOut) + "条重复结果";
+  EXPECT_EQ(app.window.状态条.parts[3].tipText, tip);
+  EXPECT_EQ(ShownPartTip(app.window.状态条, 3), tip);
 }
 
 std::vector<double> Gaps(const std::vector<double>& times) {

@@ -37,8 +37,10 @@ class FaultSiteSearch : public ::testing::Test {
   // The controls are Idle: 搜索_按钮 "开始", 停止_按钮 "停止", 记时间 off.
   void ExpectIdle();
   // `reason` (empty: none) in the window's title after kMainWindowTitle and
-  // as the tooltip of part 3 of 状态条, both as kept and as the window shows them.
-  void ExpectReason(const Text& reason);
+  // as the tooltip of part 3 of 状态条, followed there by the repeated
+  // torrents left out when there were any; both as kept and as the window
+  // shows them.
+  void ExpectReason(const Text& reason, int repeatsLeftOut = 0);
 
   TestServer site;
 };

@@ -53,7 +53,7 @@ TEST(PageFailure, AnHttpErrorFailsOnlyAPageWithoutEntries) {
 }
 
 TEST(PageFailure, ServerErrorsAndTransientTransportFailuresAreAskedForAgain) {
-  for (int status : {500, 503, 599}) EXPECT_TRUE(WorthAskingAgain(Answered(status))) << status;
+  for (int status : {429, 500, 503, 599}) EXPECT_TRUE(WorthAskingAgain(Answered(status))) << status;
   for (RequestFailure failure : {kNotSent, kNoResponse, kReadFailed}) {
     for (unsigned long error : {0ul, kTimeout, kConnectionError, kCannotConnect})
       EXPECT_TRUE(WorthAskingAgain(Failed(failure, error))) << int(failure) << " " << error;
@@ -65,7 +65,7 @@ TEST(PageFailure, ARefusedCertificateARedirectThatWentNowhereAndClientErrorsAreN
     for (unsigned long error : {kInvalidCa, kRedirectFailed, kSecureChannel, kSecureFailure})
       EXPECT_FALSE(WorthAskingAgain(Failed(failure, error))) << int(failure) << " " << error;
   }
-  for (int status : {400, 404, 429}) EXPECT_FALSE(WorthAskingAgain(Answered(status))) << status;
+  for (int status : {400, 404, 428, 430}) EXPECT_FALSE(WorthAskingAgain(Answered(status))) << status;
   // The request's own set-up failed: another try sets it up the same way.
   for (RequestFailure failure : {kUrlNotParsed, RequestFailure::RequestNotOpened, RequestFailure::ProtocolsNotSet,
                                  RequestFailure::HeadersNotAdded})

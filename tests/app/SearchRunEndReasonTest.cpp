@@ -3,13 +3,16 @@
 // and whatever of page 3 arrived whole stay, numbered without a gap, the
 // reason shows in the title and in part 3's tooltip until the next search,
 // and a page that may come on another try is asked for again, after 1 s and
-// then 4 s of running time.
+// then 4 s of running time, or after the longer wait the site asks for, up
+// to a minute.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
 
+#include "app/RunDisplay.h"
 #include "app/SearchState.h"
 #include "tests/app/FaultSiteSearch.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -92,59 +95,148 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<PageThreeFailure>& info) { return ReplaceAll(info.param.fault, "-", "_"); });
 
 TEST_F(FaultSiteSearch, APageThatFailsTwiceIsAskedForAfterOneSecondThenFourAndTheRunGoesOnToItsEnd) {
-  ASSERT_TRUE(SearchUntilEnd("flaky.3"));
-  ExpectPagesListed("flaky.3", 4);
-  ExpectIdle();
-  ExpectReason("");
-  const std::vector<TimedRequest> log = FaultSiteTimedLog(site);
-  const std::vector<double> times = RequestTimes(log, FaultPagePath("flaky.3", 3));
-  ExpectRetriedAfterOneAndFourSeconds(times, 0);
-  if (times.size() == 3) std::printf("page 3 asked for again after %.3f s and %.3f s\n", times[1] - times[0], times[2] - times[1]);
-  for (int page : {1, 2, 4, 5}) EXPECT_EQ(RequestTimes(log, FaultPagePath("flaky.3", page)).size(), 1u) << page;
-  EXPECT_TRUE(RequestTimes(log, FaultPagePath("flaky.3", 6)).empty());
+  // A 429 without a wait of the site's own is asked for again as a 503 is.
+  for (const char* keyword : {"flaky.3", "flaky429.3"}) {
+    SCOPED_TRACE(keyword);
+    const size_t requestsBefore = FaultSiteTimedLog(site).size();
+    ASSERT_TRUE(SearchUntilEnd(keyword));
+    ExpectPagesListed(keyword, 4);
+    ExpectIdle();
+    ExpectReason("");
+    const std::vector<TimedRequest> log = FaultSiteTimedLog(site);
+    const std::vector<double> times = RequestTimes(log, FaultPagePath(keyword, 3));
+    ExpectRetriedAfterOneAndFourSeconds(times, 0);
+    if (times.size() == 3) std::printf("page 3 asked for again after %.3f s and %.3f s\n", times[1] - times[0], times[2] - times[1]);
+    for (int page : {1, 2, 4, 5}) EXPECT_EQ(RequestTimes(log, FaultPagePath(keyword, page)).size(), 1u) << page;
+    EXPECT_EQ(log.size() - requestsBefore, 7u);  // pages 1 to 5, page 3 three times
+  }
 }
 
-TEST_F(FaultSiteSearch, APauseDuringARetryWaitHoldsItAndThePausedTimeDoesNotCount) {
-  const Text pageThree = FaultPagePath("flaky.3", 3);
-  StartSearch("flaky.3");
+struct SiteWait {
+  const char* keyword;
+  int seconds;  // what its page 3 asks for, once
+};
+
+class SiteAskingToWait : public FaultSiteSearch, public testing::WithParamInterface<SiteWait> {};
+
+TEST_P(SiteAskingToWait, IsAskedAgainNoSoonerWhileTheTitleCountsDownAndThenNoMoreThanOnceASecond) {
+  const SiteWait wait = GetParam();
+  StartSearch(wait.keyword);
   const KernelHandle worker = CurrentWorker();
-  // The second request failed too: the 4-second wait runs.
-  ASSERT_TRUE(PumpUntilRequested(pageThree, 2, 20000));
+  // Each title the window shows while the run goes on, once.
+  std::vector<Text> titles;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        if (titles.empty() || titles.back() != app.window.window.title) titles.push_back(app.window.window.title);
+        return WaitForSingleObject(worker.Get(), 0) == WAIT_OBJECT_0;
+      },
+      60000));
+  ExpectPagesListed(wait.keyword, 4);
+  ExpectIdle();
+  ExpectReason("");
+
+  std::vector<Text> countdown;
+  for (int left = wait.seconds; left > 0; --left)
+    countdown.push_back(Text(kMainWindowTitle) + " - 第3页: 网站要求等待, 还剩" + DecimalText(left) + "秒");
+  std::vector<Text> expectedTitles{kMainWindowTitle};
+  expectedTitles.insert(expectedTitles.end(), countdown.begin(), countdown.end());
+  expectedTitles.push_back(kMainWindowTitle);
+  EXPECT_EQ(titles, expectedTitles);
+
+  const std::vector<TimedRequest> log = FaultSiteTimedLog(site);
+  const std::vector<double> times = RequestTimes(log, FaultPagePath(wait.keyword, 3));
+  ASSERT_EQ(times.size(), 2u);
+  EXPECT_GE(times[1] - times[0], wait.seconds - kRetryEarliness);
+  EXPECT_LE(times[1] - times[0], wait.seconds + kRetryLateness);
+  // After a 429 the site is asked no more than once a second.
+  if (FindText(wait.keyword, "429") != -1) {
+    const double page4 = RequestTimes(log, FaultPagePath(wait.keyword, 4)).at(0);
+    const double page5 = RequestTimes(log, FaultPagePath(wait.keyword, 5)).at(0);
+    EXPECT_GE(page4 - times[1], 1 - kRetryEarliness);
+    EXPECT_GE(page5 - page4, 1 - kRetryEarliness);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OnPage3, SiteAskingToWait,
+                         testing::Values(SiteWait{"busy429.3", 3},
+                                         // Written as a date, 2 s after the response's own.
+                                         SiteWait{"busy503.3", 2}),
+                         [](const testing::TestParamInfo<SiteWait>& info) {
+                           return Text(info.param.keyword).substr(0, 7);
+                         });
+
+TEST_F(FaultSiteSearch, ASiteAskingToWaitLongerThanAMinuteFailsThePageAtOnceSayingSo) {
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(SearchUntilEnd("busy429-hour.3"));
+  EXPECT_LT(GetTickCount() - start, 20000u);
+  ExpectPagesListed("busy429-hour.3", 2);
+  ExpectIdle();
+  ExpectReason("第3页: 429 Too Many Requests, 网站要求3600秒后再试");
+  EXPECT_EQ(RequestsOfPage("busy429-hour.3", 3), 1u);
+  EXPECT_EQ(RequestsOfPage("busy429-hour.3", 4), 0u);
+}
+
+// A wait before page 3 is asked for again: the 4-second one after its
+// second failure, or the 6 seconds the site asked for after its first.
+struct PageThreeWait {
+  const char* keyword;
+  size_t requestsBefore;  // of page 3 when the wait begins
+  int seconds;
+};
+
+class WaitBeforePageThree : public FaultSiteSearch, public testing::WithParamInterface<PageThreeWait> {};
+
+TEST_P(WaitBeforePageThree, APauseHoldsItAndThePausedTimeDoesNotCount) {
+  const PageThreeWait wait = GetParam();
+  const Text pageThree = FaultPagePath(wait.keyword, 3);
+  StartSearch(wait.keyword);
+  const KernelHandle worker = CurrentWorker();
+  ASSERT_TRUE(PumpUntilRequested(pageThree, wait.requestsBefore, 20000));
   SendClick(app.window.停止_按钮.handle);
   ASSERT_EQ(app.window.停止_按钮.GetCaption(), "继续");
   const DWORD pausedAt = GetTickCount();
   // Longer than the whole wait: a wait that ran on would ask during the pause.
-  PumpMessagesFor(5000);
-  EXPECT_EQ(RequestsOfPage("flaky.3", 3), 2u) << "asked again while paused";
+  PumpMessagesFor(wait.seconds * 1000 + 1000);
+  EXPECT_EQ(RequestsOfPage(wait.keyword, 3), wait.requestsBefore) << "asked again while paused";
   SendClick(app.window.停止_按钮.handle);
   const double pausedSeconds = (GetTickCount() - pausedAt) / 1000.0;
   ASSERT_TRUE(PumpUntilSignalled(worker.Get(), 30000));
 
   const std::vector<double> times = RequestTimes(FaultSiteTimedLog(site), pageThree);
-  ASSERT_EQ(times.size(), 3u);
-  // Four seconds of running time around the pause, not four seconds in all.
-  EXPECT_GE(times[2] - times[1], 4 + pausedSeconds - 0.1);
-  EXPECT_LE(times[2] - times[1], 4 + pausedSeconds + kRetryLateness);
-  ExpectPagesListed("flaky.3", 4);
+  ASSERT_EQ(times.size(), wait.requestsBefore + 1);
+  // The wait's running time around the pause, not the wait in all.
+  const double gap = times.back() - times[times.size() - 2];
+  EXPECT_GE(gap, wait.seconds + pausedSeconds - 0.1);
+  EXPECT_LE(gap, wait.seconds + pausedSeconds + kRetryLateness);
+  ExpectPagesListed(wait.keyword, 4);
   ExpectIdle();
   ExpectReason("");
 }
 
-TEST_F(FaultSiteSearch, AStopDuringARetryWaitEndsTheRunAtOnceWithoutAnotherRequest) {
-  StartSearch("flaky.3");
+TEST_P(WaitBeforePageThree, AStopEndsTheRunAtOnceWithoutAnotherRequest) {
+  const PageThreeWait wait = GetParam();
+  StartSearch(wait.keyword);
   const KernelHandle worker = CurrentWorker();
-  ASSERT_TRUE(PumpUntilRequested(FaultPagePath("flaky.3", 3), 2, 20000));
+  ASSERT_TRUE(PumpUntilRequested(FaultPagePath(wait.keyword, 3), wait.requestsBefore, 20000));
+  PumpMessagesFor(1200);  // a countdown the site asked for is in the title
   const DWORD stoppedAt = GetTickCount();
   SendClick(app.window.搜索_按钮.handle);  // 关闭
   ASSERT_TRUE(PumpUntilSignalled(worker.Get(), 5000));
   EXPECT_LT(GetTickCount() - stoppedAt, 1000u) << "the worker waited on";
-  PumpMessagesFor(5000);  // the wait would have been over by now
-  EXPECT_EQ(RequestsOfPage("flaky.3", 3), 2u);
-  EXPECT_EQ(RequestsOfPage("flaky.3", 4), 0u);
-  ExpectPagesListed("flaky.3", 2);
+  PumpMessagesFor(wait.seconds * 1000 + 1000);  // the wait would have been over by now
+  EXPECT_EQ(RequestsOfPage(wait.keyword, 3), wait.requestsBefore);
+  EXPECT_EQ(RequestsOfPage(wait.keyword, 4), 0u);
+  ExpectPagesListed(wait.keyword, 2);
   ExpectIdle();
-  ExpectReason("");
+  ExpectReason("");  // no countdown left in the title
 }
+
+INSTANTIATE_TEST_SUITE_P(OnPage3, WaitBeforePageThree,
+                         testing::Values(PageThreeWait{"flaky.3", 2, 4}, PageThreeWait{"busy429-long.3", 1, 6}),
+                         [](const testing::TestParamInfo<PageThreeWait>& info) {
+                           return ReplaceAll(Text(info.param.keyword).substr(0, FindText(info.param.keyword, ".") - 1),
+                                             "-", "_");
+                         });
 
 TEST_F(FaultSiteSearch, APauseWhileAPageOfFiveThousandEntriesIsReadHoldsItsRowsAndTheRunEndsByItselfAfterResume) {
   // Paused once page 1 is listed, while the worker fetches and reads page 2:
