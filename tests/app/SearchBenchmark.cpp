@@ -1,4 +1,5 @@
-// search_benchmark.exe [ROUNDS] [LARGE]   (LARGE 0: no large search; 1: 10,000 rows; 2: 100,000 rows)
+// search_benchmark.exe [ROUNDS] [LARGE]   (LARGE 0: no large search; 1: 10,000 rows; 2: 100,000 rows;
+//                                          3: 1,000,000 rows)
 // search_benchmark.exe sorting            (only the figures of sorting the list's rows, no site)
 // Not a test. The search run of the real program (a live main window, real
 // WinHttp, real VBScript.RegExp) against the demo site over HTTPS, timed in
@@ -25,6 +26,7 @@
 #include "app/ResultPattern.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "app/TorrentSet.h"
 #include "automation/RegexObject.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "tests/web/BareRequest.h"
@@ -42,12 +44,13 @@ namespace {
 constexpr const char* kRatioKeyword = "bench-50x30";  // 50 pages of 30 entries
 constexpr int kRatioPages = 50;
 constexpr int kRatioEntries = 30;
-// The large searches: 200 pages of 50 and 125 pages of 800 entries.
+// The large searches: 200 pages of 50, 125 and 1250 pages of 800 entries.
 struct LargeSearch {
   const char* keyword;
   int rows;
 };
-constexpr LargeSearch kLargeSearches[] = {{"bench-200x50", 10000}, {"bench-125x800", 100000}};
+constexpr LargeSearch kLargeSearches[] = {{"bench-200x50", 10000}, {"bench-125x800", 100000},
+                                          {"bench-1250x800", 1000000}};
 constexpr DWORD kProbeIntervalMilliseconds = 5;
 // Between two row operations of one page the UI thread waits only for the
 // worker's next request; between pages it waits for a fetch and a match.
@@ -81,7 +84,8 @@ class BenchmarkSite {
     process.AwaitEnd();
   }
 
-  [[nodiscard]] bool Start() {
+  // Renders the ratio search's pages and those of `largeKeyword` (null: none).
+  [[nodiscard]] bool Start(const char* largeKeyword) {
     const Text stem = Text(SEED_BENCHMARK_WORK_DIR) + "/search-benchmark-" + DecimalText(GetCurrentProcessId());
     const Text portFile = stem + ".port", pidFile = stem + ".pid";
     DeleteFileA(WindowsPath(pidFile).c_str());
@@ -89,8 +93,7 @@ class BenchmarkSite {
     port = process.Start("Z:\\bin\\sh -c \"echo $$ > " + pidFile + " && exec /usr/bin/python3 " +
                              SEED_DEMO_SERVER_SCRIPT + " --cert " + certificates + "/server.pem --key " + certificates +
                              "/server.key --port 0 --idle-timeout 60 --port-file " + portFile + " --prerender " +
-                             kRatioKeyword + " --prerender " + kLargeSearches[0].keyword + " --prerender " +
-                             kLargeSearches[1].keyword + "\"",
+                             kRatioKeyword + (largeKeyword ? " --prerender " + Text(largeKeyword) : Text()) + "\"",
                          portFile, 60000);
     linuxProcessId = ReadNumberFile(pidFile);
     DeleteFileA(WindowsPath(pidFile).c_str());
@@ -487,6 +490,22 @@ void PrintSortedSearchFigures(int rounds) {
               perRow(byNameDown), perRow(byNameDown) / perRow(unsorted));
 }
 
+// What telling repeated torrents apart costs a search of the rows in
+// `store`: the run's set of them filled with every row's link as the run
+// fills it, its bytes a row and its time beside the search's.
+void PrintTorrentSetFigures(const RowStore& store, double searchSeconds) {
+  TorrentSet torrents(0x5EED5EA4C4ull);
+  const int rows = store.RowCount();
+  const double start = Now();
+  int repeats = 0;
+  for (int row = 0; row < rows; ++row) repeats += torrents.Add(store.Cell(row, 3)) != TorrentSeen::New;
+  const double seconds = Now() - start;
+  std::printf("  the run's torrents seen: %.1f bytes a row; %.1f ms to read and add every row's link (%.2f%% of the "
+              "search; target at most 5%%)%s\n",
+              double(torrents.BytesHeld()) / rows, 1000 * seconds, 100 * seconds / searchSeconds,
+              repeats ? ", some taken for repeats" : "");
+}
+
 int main(int argumentCount, char** arguments) {
   if (argumentCount > 1 && std::strcmp(arguments[1], "sorting") == 0) {
     PrintSortingFigures();
@@ -494,9 +513,11 @@ int main(int argumentCount, char** arguments) {
   }
   const int rounds = argumentCount > 1 ? std::max(1, std::atoi(arguments[1])) : 5;
   const int large = argumentCount > 2 ? std::atoi(arguments[2]) : 1;
+  constexpr int kLargeCount = int(sizeof kLargeSearches / sizeof kLargeSearches[0]);
+  const bool largeSearchAsked = large >= 1 && large <= kLargeCount;
   if (FAILED(OleInitialize(nullptr))) return 1;
   BenchmarkSite site;
-  if (!site.Start()) {
+  if (!site.Start(largeSearchAsked ? kLargeSearches[large - 1].keyword : nullptr)) {
     std::fprintf(stderr, "the demo site did not start\n");
     return 1;
   }
@@ -602,7 +623,7 @@ int main(int argumentCount, char** arguments) {
   PrintSortingFigures();
   PrintSortedSearchFigures(rounds);
 
-  if (large < 1 || large > 2) {
+  if (!largeSearchAsked) {
     ResetAppState();
     OleUninitialize();
     return 0;
@@ -646,6 +667,7 @@ int main(int argumentCount, char** arguments) {
               afterMemory.PeakWorkingSetSize / 1048576.0);
   std::printf("  the list's row store: %.0f bytes a row (target at most 400)\n",
               double(app.window.超级列表框1.rows.BytesHeld()) / largeSearch.rows);
+  PrintTorrentSetFigures(app.window.超级列表框1.rows, largeSearch.seconds);
   std::vector<double> all, whileAdding;
   for (const ProbeSample& sample : probeSamples) {
     all.push_back(sample.latency);
