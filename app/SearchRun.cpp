@@ -143,13 +143,13 @@ struct FetchedPage {
                   (page.outcome.failure == RequestFailure::ReadFailed && page.outcome.systemError == kNoRoomForBody);
     if (page.noRoom) return true;
     if (page.entries != 0 || !PageFailed(page.outcome, false)) return true;
-    if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
     if (!WorthAskingAgain(page.outcome)) return true;
     const long long siteWait = page.outcome.retryAfterSeconds;
     if (siteWait > kMostSiteWaitSeconds) {
       page.refusedWait = siteWait;
       return true;
     }
+    if (attempt == sizeof kRetryWaits / sizeof kRetryWaits[0]) return true;
     const bool siteAsked = siteWait > 0;
     const DWORD wait = siteAsked && DWORD(siteWait) * 1000 > kRetryWaits[attempt] ? DWORD(siteWait) * 1000
                                                                                    : kRetryWaits[attempt];
