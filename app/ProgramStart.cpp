@@ -62,7 +62,10 @@ void EnterProgramFolder() {
 
 }  // namespace
 
-void OnMainWindowCreated(AppState& app) { app.window.window.SetTitle(kMainWindowTitle); }
+void OnMainWindowCreated(AppState& app) {
+  app.window.window.SetTitle(kMainWindowTitle);
+  AttachResultCount(app);
+}
 
 void OnMainWindowClose(AppState& app) {
   EndRun(app, RunEnding::WindowClosing);

@@ -37,6 +37,11 @@ bool IsMagnetLink(TextView address) {
   return address.find_first_of("\r\n") == TextView::npos;
 }
 
+// 循环执行, captioned 按照选中 on screen: checked, an action goes over the
+// list's rows (a copy over every row, a download over the checked ones)
+// rather than the selected row alone.
+bool 按照选中(const MainWindow& window) { return window.循环执行.IsChecked(); }
+
 // An action whose copy of the rows could not be had does nothing else.
 void ShowNoRoomNotice(TextView action) { ShowNotice("内存不足, 无法" + Text(action) + "!"); }
 
@@ -64,17 +69,31 @@ TextView AddressShownAt(const ListView& list, int position) {
 }
 
 // Every row's magnet link, the bottom row's line first as the list shows
-// them, each ending in CR LF, written straight into the clipboard's block.
-void WriteEveryAddress(char* target, size_t size, void* context) {
-  const ListView& list = *static_cast<const ListView*>(context);
-  char* end = target + size;
-  for (int position = list.rows.RowCount() - 1; position >= 0 && target < end; --position) {
+// them, each ending in CR LF: written into `target` when given (room for
+// them all), only measured without. Returns the links' bytes and counts the
+// rows left out.
+size_t EveryAddress(const ListView& list, char* target, size_t& skipped) {
+  size_t size = 0;
+  skipped = 0;
+  for (int position = list.rows.RowCount() - 1; position >= 0; --position) {
     const TextView address = AddressShownAt(list, position);
-    if (!IsMagnetLink(address)) continue;
-    std::memcpy(target, address.data(), address.size());
-    std::memcpy(target + address.size(), "\r\n", 2);
-    target += address.size() + 2;
+    if (!IsMagnetLink(address)) {
+      ++skipped;
+      continue;
+    }
+    if (target) {
+      std::memcpy(target + size, address.data(), address.size());
+      std::memcpy(target + size + address.size(), "\r\n", 2);
+    }
+    size += address.size() + 2;
   }
+  return size;
+}
+
+// The clipboard's writer: the same links again, into its block of their size.
+void WriteEveryAddress(char* target, size_t, void* context) {
+  size_t skipped = 0;
+  (void)EveryAddress(*static_cast<const ListView*>(context), target, skipped);
 }
 
 // The checked rows' magnet links, the bottom row's first as the list shows
@@ -133,7 +152,7 @@ void OnListSortRefused(AppState&) { ShowNoRoomNotice("排序"); }
 
 void OnCopyAddressClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
-  if (!app.window.循环执行.IsChecked()) {
+  if (!按照选中(app.window)) {
     Text address;
     if (!SelectedMagnetLink(list, address)) return;
     (void)ShowCopyRefused(PutTextOnClipboard(app.window.window.handle, address));
@@ -142,15 +161,8 @@ void OnCopyAddressClick(AppState& app) {
   // Every row, checked or not, in the order shown with every row in its place:
   // the text is made once, in the clipboard's block.
   app.window.超级列表框1.ShowPendingRows();
-  const RowStore& rows = list.rows;
-  size_t size = 0, skipped = 0;
-  for (int row = 0; row < rows.RowCount(); ++row) {
-    const TextView address = rows.Cell(row, kAddressColumn);
-    if (IsMagnetLink(address))
-      size += address.size() + 2;
-    else
-      ++skipped;
-  }
+  size_t skipped = 0;
+  const size_t size = EveryAddress(list, nullptr, skipped);
   if (size > 0) {
     const ClipboardWrite written =
         PutTextOnClipboard(app.window.window.handle, size, WriteEveryAddress, const_cast<ListView*>(&list));
@@ -161,7 +173,7 @@ void OnCopyAddressClick(AppState& app) {
 
 void OnDownloadSeedsClick(AppState& app) {
   const ListView& list = app.window.超级列表框1;
-  if (!app.window.循环执行.IsChecked()) {
+  if (!按照选中(app.window)) {
     Text address;
     if (SelectedMagnetLink(list, address)) HandOnAddress(address);
     return;

@@ -1,15 +1,21 @@
 #include "app/RunDisplay.h"
 
+#include <utility>
+
+#include "system/WindowMessages.h"
+#include "ui/WindowTimer.h"
+
 const char kMainWindowTitle[] = "SeedSearch 种子搜索";
 
 namespace {
 
 void ShowResultCount(AppState& app) {
-  app.search.resultCount.Acted();
   app.window.状态条.SetPartText(3, "together " + DecimalText(app.window.超级列表框1.RowCount()) + " results");
 }
 
-void CALLBACK ResultCountTimerProcedure(HWND window, UINT, UINT_PTR, DWORD) { ShowResultCount(AppStateOf(window)); }
+void CALLBACK ResultCountTimerProcedure(HWND window, UINT, UINT_PTR, DWORD) {
+  AppStateOf(window).search.resultCount.TimerCame();
+}
 
 }  // namespace
 
@@ -21,18 +27,23 @@ void EnterPhase(AppState& app, SearchPhase phase) {
   window.记时间.SetInterval(phase == SearchPhase::Running ? 1000 : 0);
 }
 
-void ShowResultCountSoon(AppState& app) {
-  // Without the timer the count is written at once rather than left behind.
-  if (app.search.resultCount.Call(app.window.window.handle, ResultCountTimerProcedure)) ShowResultCount(app);
+void AttachResultCount(AppState& app) {
+  // Its text costs about a millisecond a write under Wine.
+  constexpr uint32_t kResultCountDelay = 100;
+  ThrottleTimer timer = WindowTimer(app.window.window.handle, kResultCountTimer, ResultCountTimerProcedure);
+  app.search.resultCount =
+      Throttle(kResultCountDelay, true, std::move(timer), [&app](ThrottleRun) { ShowResultCount(app); });
 }
+
+void ShowResultCountSoon(AppState& app) { app.search.resultCount.Call(); }
 
 void ShowPendingResultCount(AppState& app) {
   app.window.超级列表框1.ShowPendingRows();
-  if (app.search.resultCount.pending) ShowResultCount(app);
+  app.search.resultCount.Flush();
 }
 
 void ShowFinishedResultCount(AppState& app) {
-  if (app.search.resultCount.pending) ShowResultCount(app);
+  app.search.resultCount.Flush();
   app.window.超级列表框1.ShowPendingRowsSoon();
 }
 

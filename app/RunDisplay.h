@@ -9,6 +9,8 @@ extern const char kMainWindowTitle[];
 // Sets the phase and shows it: captions and timer.
 void EnterPhase(AppState& app, SearchPhase phase);
 
+// Binds the result count's throttle to the main window, once it exists.
+void AttachResultCount(AppState& app);
 // "together N results" for the list's rows: written at once when the last
 // write is 100 ms old, otherwise by a timer on the window when it is.
 void ShowResultCountSoon(AppState& app);

@@ -4,7 +4,6 @@
 #include "app/SearchInputs.h"
 #include "text/Text.h"
 #include "system/Holders.h"
-#include "system/WindowMessages.h"
 #include "ui/MainWindow.h"
 #include "ui/Throttle.h"
 
@@ -35,10 +34,10 @@ struct SearchState {
   // Entries of the last search left out as torrents it had listed already.
   int repeatsLeftOut = 0;
   ResultMatcher resultMatcher = ResultMatcher::EngineFirst;  // the benchmark sets both
-  // Part 3 of 状态条 follows the list's row count: its text costs about a
-  // millisecond a write under Wine, so at most one every 100 ms, the first
-  // at once, by a timer of the main window (pending: behind the count).
-  Throttle resultCount{kResultCountTimer, 100, true};
+  // Part 3 of 状态条 follows the list's row count: at most one write every
+  // 100 ms, the first at once, by a timer of the main window (pending: behind
+  // the count). Bound to the window once it exists (AttachResultCount).
+  Throttle resultCount;
 };
 
 // Everything the program keeps, in one place: UI thread only. The worker

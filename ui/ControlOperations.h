@@ -83,6 +83,7 @@ struct ListView {
   // Pending while the view shows fewer rows than the store holds, for a moment.
   Throttle rowCountThrottle;
   int rowCountShown = 0;  // the view's own count
+  DWORD countShownAt = 0;  // GetTickCount() when the view's count last came up to the store's
   DWORD sortedRowsRedrawnAt = 0;  // GetTickCount() when rows last landed in sight of a sorted view
   bool countDueSoon = false;  // the count follows with the next rows merged (ShowPendingRowsSoon)
   // Subclasses the created list; called once by the window's creation.

@@ -8,6 +8,7 @@
 #include "text/CodePage936.h"
 #include "ui/ControlOperations.h"
 #include "ui/UiThread.h"
+#include "ui/WindowTimer.h"
 
 namespace {
 
@@ -89,28 +90,21 @@ bool ShowMergedRows(ListView& list, bool countNow) {
   return list.rowCountShown == list.rows.RowCount();
 }
 
-// The view comes up to the store now: its count, and in a sorted view the
-// rows not yet merged.
-void ShowRowCount(ListView& list) {
-  list.rowCountThrottle.Acted();
-  if (list.order.sorted)
-    (void)ShowMergedRows(list, true);
-  else
-    ShowCount(list);
-}
-
-// A sorted view's timer: the rows stored meanwhile are merged, those in sight
-// shown; the count (the scroll bar) follows within kRowsBelowDelay, as in
-// arrival order.
-void ShowSortedRowsInSight(ListView& list) {
-  Throttle& throttle = list.rowCountThrottle;
-  const DWORD sinceCount = GetTickCount() - throttle.actedAt;
-  throttle.Cancel();
-  if (ShowMergedRows(list, list.countDueSoon || sinceCount >= kRowsBelowDelay)) {
-    throttle.Acted();
+// The throttle's callback: the view comes up to the store. In arrival order
+// that is its count; a sorted view merges the rows stored meanwhile. Run by
+// the timer, a sorted view shows the rows in sight, and the count (the scroll
+// bar) follows within kRowsBelowDelay of the last, as in arrival order; run
+// now, it shows every row.
+void ShowStoredRows(ListView& list, ThrottleRun run) {
+  const DWORD now = GetTickCount();
+  const DWORD sinceCount = now - list.countShownAt;
+  const bool countNow = run == ThrottleRun::Now || list.countDueSoon || sinceCount >= kRowsBelowDelay;
+  if (list.order.sorted && !ShowMergedRows(list, countNow)) {
+    list.rowCountThrottle.CallAfter(kRowsBelowDelay - sinceCount);
     return;
   }
-  if (throttle.CallAfter(kRowsBelowDelay - sinceCount, list.handle)) ShowRowCount(list);
+  if (!list.order.sorted) ShowCount(list);
+  list.countShownAt = now;
 }
 
 // Rows stored into a sorted view may land anywhere in it, in sight too: they
@@ -121,7 +115,10 @@ void ShowSortedRowsSoon(ListView& list) {
   const UINT wait =
       std::max<UINT>(kVisibleRowsDelay, sinceRedraw < kSortedRedrawDelay ? kSortedRedrawDelay - sinceRedraw : 0);
   Throttle& throttle = list.rowCountThrottle;
-  if (throttle.pending ? throttle.HastenTo(wait) : throttle.CallAfter(wait, list.handle)) ShowRowCount(list);
+  if (throttle.Pending())
+    throttle.HastenTo(wait);
+  else
+    throttle.CallAfter(wait);
 }
 
 // Whether the view's first row not yet shown would be in sight.
@@ -138,10 +135,11 @@ bool NextRowInSight(const ListView& list) {
 // a batch, most of what listing a batch took).
 void ShowRowCountSoon(ListView& list) {
   Throttle& throttle = list.rowCountThrottle;
-  if (throttle.pending) return;
-  // Without the timer, at once.
-  if (NextRowInSight(list) ? throttle.Call(list.handle) : throttle.CallAfter(kRowsBelowDelay, list.handle))
-    ShowRowCount(list);
+  if (throttle.Pending()) return;
+  if (NextRowInSight(list))
+    throttle.Call();
+  else
+    throttle.CallAfter(kRowsBelowDelay);
 }
 
 // Messages after which the view must hold every row: the user scrolling,
@@ -217,7 +215,7 @@ bool ClickOnRowsDrawn(const ListView& list, UINT message) {
 
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   ListView& list = *reinterpret_cast<ListView*>(data);
-  if (list.rowCountThrottle.pending && NeedsEveryRow(message) && !ClickOnRowsDrawn(list, message)) ShowRowCount(list);
+  if (NeedsEveryRow(message) && !ClickOnRowsDrawn(list, message)) list.rowCountThrottle.Flush();
   switch (message) {
     case LVM_SETITEMSTATE: {
       auto* item = reinterpret_cast<LVITEMW*>(lParam);
@@ -260,10 +258,7 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       break;
     case WM_TIMER:
       if (wParam != kRowCountTimer) break;
-      if (list.order.sorted)
-        ShowSortedRowsInSight(list);
-      else
-        ShowRowCount(list);
+      list.rowCountThrottle.TimerCame();
       return 0;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, ListProcedure, kSubclassId);
@@ -291,7 +286,8 @@ void ShowSortArrow(HWND list, int column, bool descending) {
 
 void ListView::Attach(HWND list) {
   handle = list;
-  rowCountThrottle = Throttle{kRowCountTimer, kVisibleRowsDelay, false};
+  rowCountThrottle = Throttle(kVisibleRowsDelay, false, WindowTimer(list, kRowCountTimer),
+                              [this](ThrottleRun run) { ShowStoredRows(*this, run); });
   // The check state is asked for with the texts; the view keeps none.
   SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   SetWindowSubclass(list, ListProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -304,7 +300,7 @@ int ListView::AppendRow() {
     empty.Add({}, {}, {}, {});
     if (order.sorted && !ReserveRowRoom(order, rows.RowCount() + 1)) return;
     if (!rows.Append(empty)) return;
-    ShowRowCount(*this);
+    rowCountThrottle.RunNow();
     row = PositionOf(order, rows.RowCount() - 1);
   };
   (void)RunOnUiThread(handle, operation);
@@ -326,14 +322,12 @@ bool ListView::AppendRows(const RowBatch& batch, int rowLimit) {
   return whole;
 }
 
-void ListView::ShowPendingRows() {
-  if (rowCountThrottle.pending) ShowRowCount(*this);
-}
+void ListView::ShowPendingRows() { rowCountThrottle.Flush(); }
 
 void ListView::ShowPendingRowsSoon() {
-  // A count already due that soon keeps its time; without the timer, at once.
-  countDueSoon = rowCountThrottle.pending;
-  if (rowCountThrottle.Hasten()) ShowRowCount(*this);
+  // A count already due that soon keeps its time.
+  countDueSoon = rowCountThrottle.Pending();
+  rowCountThrottle.Hasten();
 }
 
 void ListView::SetCellText(int row, int column, TextView text) {

@@ -1,39 +1,52 @@
 #include "ui/Throttle.h"
 
-namespace {
+#include <utility>
 
-// False when the system has no timer to give.
-bool SetFor(Throttle& throttle, UINT wait) {
-  if (!SetTimer(throttle.window, throttle.timer, wait, throttle.procedure)) return false;
-  throttle.pending = true;
-  throttle.due = GetTickCount() + wait;
-  return true;
+Throttle::Throttle(uint32_t delay, bool firstAtOnce, ThrottleTimer timer, Callback callback)
+    : delay(delay), firstAtOnce(firstAtOnce), timer(std::move(timer)), callback(std::move(callback)) {}
+
+// Without a timer to give, the run comes at once rather than never.
+void Throttle::SetFor(uint32_t wait) {
+  if (!timer.set(wait)) {
+    Run(ThrottleRun::Now);
+    return;
+  }
+  pending = true;
+  due = timer.now() + wait;
 }
 
-}  // namespace
-
-bool Throttle::Call(HWND owner, TIMERPROC timerProcedure) { return CallAfter(delay, owner, timerProcedure); }
-
-bool Throttle::CallAfter(UINT wait, HWND owner, TIMERPROC timerProcedure) {
-  if (pending) return false;
-  const DWORD since = GetTickCount() - actedAt;
-  if (firstAtOnce && since >= wait) return true;
-  window = owner;
-  procedure = timerProcedure;
-  return !SetFor(*this, firstAtOnce ? UINT(wait - since) : wait);
+void Throttle::CallAfter(uint32_t wait) {
+  if (pending) return;
+  const uint32_t since = timer.now() - ranAt;
+  if (firstAtOnce && (!hasRun || since >= wait)) {
+    Run(ThrottleRun::Now);
+    return;
+  }
+  SetFor(firstAtOnce ? wait - since : wait);
 }
 
-bool Throttle::HastenTo(UINT wait) {
-  if (!pending || LONG(due - GetTickCount()) <= LONG(wait)) return false;
-  return !SetFor(*this, wait);  // the same timer, restarted
+void Throttle::HastenTo(uint32_t wait) {
+  if (!pending || int32_t(due - timer.now()) <= int32_t(wait)) return;
+  SetFor(wait);  // the same timer, restarted
 }
 
-void Throttle::Acted() {
-  Cancel();
-  actedAt = GetTickCount();
+void Throttle::Flush() {
+  if (pending) Run(ThrottleRun::Now);
+}
+
+void Throttle::TimerCame() {
+  if (pending) Run(ThrottleRun::Timer);
 }
 
 void Throttle::Cancel() {
-  if (pending) KillTimer(window, timer);
+  if (pending) timer.kill();
   pending = false;
+}
+
+// The state is settled before the callback runs: it may call again.
+void Throttle::Run(ThrottleRun run) {
+  Cancel();
+  hasRun = true;
+  ranAt = timer.now();
+  callback(run);
 }

@@ -1,34 +1,63 @@
 #pragma once
-// "Redraw at most every so often, and once more after the last call": one
-// action whose timer is on one window. The throttle decides and keeps the
-// timer; its owner acts when a call says so and when the timer comes (the
-// window's WM_TIMER, or the timer procedure), and says so with Acted.
-#include <windows.h>
+// "Run at most every so often, and once more after the last call", as a
+// throttled function: the owner hands it its callback and its one timer, then
+// only calls it. A call runs the callback at once when the interval has
+// passed since the last run (firstAtOnce), or sets the timer to run it when it
+// has; calls meanwhile come together in that one run, and a pending run can be
+// had now (Flush). Platform-free: the clock and the timer reach it through
+// ThrottleTimer (a window's, ui/WindowTimer.h), so tests drive it with fakes.
+// Used on one thread; the callback may call the throttle again.
+#include <cstdint>
+#include <functional>
 
-struct Throttle {
-  UINT_PTR timer = 0;        // its id (system/WindowMessages.h)
-  UINT delay = 0;            // milliseconds
-  bool firstAtOnce = false;  // a call a whole delay after the last action acts at once
-  bool pending = false;      // the action waits for the timer
-  DWORD due = 0;             // GetTickCount() when the pending action comes
-  DWORD actedAt = 0;         // GetTickCount() of the last action
-  HWND window = nullptr;     // the pending timer's
-  TIMERPROC procedure = nullptr;
+struct ThrottleTimer {
+  std::function<uint32_t()> now;           // milliseconds, wrapping round (GetTickCount)
+  std::function<bool(uint32_t wait)> set;  // (re)starts the one timer; false when the system has none to give
+  std::function<void()> kill;
+};
 
-  // True when the owner is to act now: the first call a whole delay after
-  // the last action (firstAtOnce), or a timer that could not be set.
-  // Otherwise the action comes by the timer on `window` (with `procedure`,
-  // or as its WM_TIMER) after the delay, or what is left of it since the last
-  // action (firstAtOnce). A pending action keeps its time.
-  [[nodiscard]] bool Call(HWND owner, TIMERPROC timerProcedure = nullptr);
-  // The same once with another delay (rows out of sight wait longer).
-  [[nodiscard]] bool CallAfter(UINT wait, HWND owner, TIMERPROC timerProcedure = nullptr);
-  // A pending action due later than `wait` (the delay) from now comes then
-  // instead; true when the owner is to act now (the timer could not be set again).
-  [[nodiscard]] bool Hasten() { return HastenTo(delay); }
-  [[nodiscard]] bool HastenTo(UINT wait);
-  // The owner has acted: no action is pending.
-  void Acted();
+// Why the callback runs: its timer came, or it is wanted now (a flush, a run
+// asked for, or a call whose timer could not be set).
+enum class ThrottleRun { Timer, Now };
+
+class Throttle {
+ public:
+  using Callback = std::function<void(ThrottleRun run)>;
+
+  Throttle() = default;
+  // `delay` in milliseconds; with `firstAtOnce`, a call a whole delay after
+  // the last run (or before any) runs at once, and otherwise the timer takes
+  // only what is left of the delay.
+  Throttle(uint32_t delay, bool firstAtOnce, ThrottleTimer timer, Callback callback);
+
+  void Call() { CallAfter(delay); }
+  // The same once with another delay (rows out of sight wait longer). A
+  // pending run keeps its time.
+  void CallAfter(uint32_t wait);
+  // A pending run due later than `wait` (the delay) from now comes then instead.
+  void Hasten() { HastenTo(delay); }
+  void HastenTo(uint32_t wait);
+  // A pending run comes now.
+  void Flush();
+  // The callback runs now, whether a run was pending or not.
+  void RunNow() { Run(ThrottleRun::Now); }
+  // The owner hands on its timer's message (WM_TIMER, the timer procedure):
+  // a pending run comes.
+  void TimerCame();
   // What is pending is dropped.
   void Cancel();
+  [[nodiscard]] bool Pending() const { return pending; }
+
+ private:
+  void SetFor(uint32_t wait);
+  void Run(ThrottleRun run);
+
+  uint32_t delay = 0;
+  bool firstAtOnce = false;
+  ThrottleTimer timer;
+  Callback callback;
+  bool pending = false;  // the run waits for the timer
+  bool hasRun = false;
+  uint32_t due = 0;    // timer.now() when the pending run comes
+  uint32_t ranAt = 0;  // timer.now() of the last run
 };

@@ -67,6 +67,16 @@ TEST(RowStore, SetCellReplacesOneCellAndLeavesTheOthers) {
   EXPECT_EQ(store.Cell(1, 2), "");
   EXPECT_EQ(store.Cell(1, 3), "magnet:?xt=1");
   EXPECT_EQ(store.Cell(0, 1), "name 0");
+  // Texts that share a block, the longest that does, and those with blocks of their own.
+  for (size_t length : {511u, 1023u, 3000u, 16383u, 16384u, 16385u, 300000u}) {
+    Text text;
+    while (text.size() + 2 <= length) text += "\xD6\xD0";  // 中 ...
+    if (text.size() < length) text += 'a';
+    ASSERT_TRUE(store.SetCell(0, 1, text));
+    ASSERT_TRUE(store.SetCell(0, 2, "after"));
+    EXPECT_EQ(store.Cell(0, 1), text) << length;
+    EXPECT_EQ(store.Cell(0, 2), "after") << length;
+  }
 }
 
 TEST(RowStore, ChecksPerRowForEveryRowAndBelowMinusOne) {
