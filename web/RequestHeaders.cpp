@@ -4,24 +4,6 @@
 
 namespace {
 
-struct DefaultHeaderLine {
-  const char* searchedFor;
-  LetterCase letterCase;
-  const char* line;
-};
-
-// Tested and appended in this order. The Content-Type search is exact and has
-// no space after the colon, so a lower-case caller line does not hide it.
-const DefaultHeaderLine kDefaultHeaderLines[] = {
-    {"User-Agent: ", LetterCase::IgnoreAscii,
-     "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"},
-    {"Accept: ", LetterCase::IgnoreAscii, "Accept: text/html, application/xhtml+xml, */*\r\n"},
-    {"Accept-Encoding: ", LetterCase::IgnoreAscii, "Accept-Encoding: gbk, GB2312\r\n"},
-    {"Accept-Language: ", LetterCase::IgnoreAscii, "Accept-Language: zh-cn\r\n"},
-    {"Content-Type:", LetterCase::Exact, "Content-Type: application/x-www-form-urlencoded\r\n"},
-    {"Cache-Control: ", LetterCase::IgnoreAscii, "Cache-Control: no-cache\r\n"},
-};
-
 // Spelled in bytes so that a compiler without the GBK character set (the
 // fuzz build's clang) makes the same token.
 constexpr TextView kQuoteToken = "#\xD2\xFD\xBA\xC5";  // #引号

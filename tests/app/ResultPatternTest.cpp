@@ -12,25 +12,11 @@
 #include <vector>
 
 #include "system/Room.h"
+#include "tests/automation/ResultPage.h"
 #include "text/CodePage936.h"
 #include "web/DecodePageText.h"
 
 namespace {
-
-// One entry of the site's nine-line markup.
-Text Entry(TextView name, TextView size, TextView magnet) {
-  return "<li><a href=\"/hash/1.html\">" + Text(name) + "<span class=\"lightColor\">" + Text(size) +
-         "</span> desktop</a>\n"
-         "<div class=\"meta\">\n"
-         "<span>创建时间：2024-01-01</span>\n"
-         "<span>文件数：1</span>\n"
-         "<span>热度：12</span>\n"
-         "<span>文件大小：<b class=\"cpill yellow-pill\">4.7 GB</b></span>\n"
-         "</div>\n"
-         "<div class=\"links\">\n"
-         "<a href=\"thunder://1\">迅雷链接</a> <a href=\"" + Text(magnet) + "\">磁力链接</a> <a href=\"" +
-         Text(magnet) + "\" class=\"download\">下载</a></li>\n";
-}
 
 bool TakeEntry(void* context, const Text* groups) {
   static_cast<std::vector<TextList>*>(context)->push_back({groups[0], groups[1], groups[2]});
@@ -46,18 +32,18 @@ std::vector<TextList> EntriesOf(PageEntries& matched) {
 
 TEST(ResultPattern, GroupsOneTwoAndFourteenBecomeTheRowsColumns) {
   PageEntries matched;
-  ASSERT_EQ(MatchResultEntries(matched, "<ul>\n" + Entry("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") +
-                                            Entry("中 ", "", "magnet:?xt=urn:btih:CD") + "</ul>"),
-            2);
+  const Text page = "<ul>\n" + ResultEntryMarkup("<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB") +
+                    ResultEntryMarkup("中 ", "", "magnet:?xt=urn:btih:CD") + "</ul>";
+  ASSERT_EQ(MatchResultEntries(matched, page), 2);
   const std::vector<TextList> entries = EntriesOf(matched);
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0], (TextList{"<a href=\"/hash/1.html\"><b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB"}));
-  EXPECT_EQ(entries[1], (TextList{"<a href=\"/hash/1.html\">中 ", "", "magnet:?xt=urn:btih:CD"}));
+  EXPECT_EQ(entries[0], (TextList{"<b>ubuntu</b> ", "1.2 GB", "magnet:?xt=urn:btih:AB"}));
+  EXPECT_EQ(entries[1], (TextList{"中 ", "", "magnet:?xt=urn:btih:CD"}));
 }
 
 TEST(ResultPattern, APageWhoseCopiesCannotBeGivenRoomSaysSoAndMatchesNothing) {
   Text page(100000, 'x');
-  for (int entry = 0; entry < 20; ++entry) page += Entry("中 ", "1 GB", "magnet:?" + DecimalText(entry));
+  for (int entry = 0; entry < 20; ++entry) page += ResultEntryMarkup("中 ", "1 GB", "magnet:?" + DecimalText(entry));
   PageEntries matched;
   bool noRoom = false;
   LimitRoomForTests(page.size());  // the UTF-16 copy takes twice the page
@@ -72,7 +58,8 @@ TEST(ResultPattern, APageWhoseCopiesCannotBeGivenRoomSaysSoAndMatchesNothing) {
 
 TEST(ResultPattern, EveryEntryOfALongPageIsReadInOrder) {
   Text page;
-  for (int entry = 0; entry < 150; ++entry) page += Entry(DecimalText(entry) + " ", "1 GB", "magnet:?" + DecimalText(entry));
+  for (int entry = 0; entry < 150; ++entry)
+    page += ResultEntryMarkup(DecimalText(entry) + " ", "1 GB", "magnet:?" + DecimalText(entry));
   PageEntries matched;
   ASSERT_EQ(MatchResultEntries(matched, page), 150);
   const std::vector<TextList> entries = EntriesOf(matched);
@@ -86,20 +73,20 @@ TEST(ResultPattern, QuestionMarksLeaveTheSizeOnly) {
 }
 
 TEST(ResultPattern, AnEntryWithTheWrongLinesIsSkippedAndItsNeighboursMatch) {
-  Text shortEntry = Entry("short ", "2 GB", "magnet:?xt=urn:btih:02");
-  shortEntry.erase(shortEntry.find("<span>文件数"), Text("<span>文件数：1</span>\n").size());  // a line short
-  Text longEntry = Entry("long ", "3 GB", "magnet:?xt=urn:btih:03");
-  longEntry.insert(longEntry.find("<span>热度"), "<span>多一行</span>\n");  // a line too many
+  Text shortEntry = ResultEntryMarkup("short ", "2 GB", "magnet:?xt=urn:btih:02");
+  shortEntry.erase(shortEntry.find("</div>\n"), Text("</div>\n").size());  // a line short before the size
+  Text longEntry = ResultEntryMarkup("long ", "3 GB", "magnet:?xt=urn:btih:03");
+  longEntry.insert(longEntry.find("<span>最近下载"), "<span>多一行</span>\n");  // a line too many after it
   PageEntries matched;
-  ASSERT_EQ(MatchResultEntries(matched, Entry("first ", "1 GB", "magnet:?xt=urn:btih:01") + shortEntry +
-                                            longEntry + Entry("last ", "4 GB", "magnet:?xt=urn:btih:04")),
-            2);
+  const Text page = ResultEntryMarkup("first ", "1 GB", "magnet:?xt=urn:btih:01") + shortEntry + longEntry +
+                    ResultEntryMarkup("last ", "4 GB", "magnet:?xt=urn:btih:04");
+  ASSERT_EQ(MatchResultEntries(matched, page), 2);
   EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
   EXPECT_EQ(matched.regex.SubMatchText(2, 14), "magnet:?xt=urn:btih:04");
 }
 
 TEST(ResultPattern, TagsInCapitalsMatch) {
-  Text capitals = Entry("upper ", "5 GB", "magnet:?xt=urn:btih:05");
+  Text capitals = ResultEntryMarkup("upper ", "5 GB", "magnet:?xt=urn:btih:05");
   for (TextView tag : {"<li>", "<span class=\"lightColor\">", "</span>", "<span>", "<b class=\"cpill yellow-pill\">",
                        "</b>", "</a> <a href=\"", "\" class=\"download\">"}) {
     Text upper(tag);
@@ -130,8 +117,8 @@ Text PageTextOf(const Text& bodyBytes) {
 }
 
 TEST(ResultPattern, APageEndsAtItsFirstZeroByte) {
-  const Text first = Entry("before ", "1 GB", "magnet:?xt=urn:btih:01");
-  const Text second = Entry("after ", "2 GB", "magnet:?xt=urn:btih:02");
+  const Text first = ResultEntryMarkup("before ", "1 GB", "magnet:?xt=urn:btih:01");
+  const Text second = ResultEntryMarkup("after ", "2 GB", "magnet:?xt=urn:btih:02");
   PageEntries matched;
   ASSERT_EQ(MatchResultEntries(matched, PageTextOf("<ul>\n" + first + Text(1, '\0') + second + "</ul>")), 1);
   EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
@@ -150,8 +137,8 @@ Text Utf8Of(const Text& text) {
 }
 
 TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
-  const Text first = Utf8Of(Entry("\xD6\xD0 ", "1 GB", "magnet:?xt=urn:btih:01"));  // 中, a space
-  const Text second = Utf8Of(Entry("\xD6\xD0 ", "2 GB", "magnet:?xt=urn:btih:02"));  // 中, a space
+  const Text first = Utf8Of(ResultEntryMarkup("\xD6\xD0 ", "1 GB", "magnet:?xt=urn:btih:01"));  // 中, a space
+  const Text second = Utf8Of(ResultEntryMarkup("\xD6\xD0 ", "2 GB", "magnet:?xt=urn:btih:02"));  // 中, a space
   PageEntries matched;
 
   // Before the meta tag: nothing after the zero byte is read, the declaration neither.
@@ -161,7 +148,7 @@ TEST(ResultPattern, AZeroByteHidesALaterCharsetAndEndsADecodedPageToo) {
   ASSERT_EQ(MatchResultEntries(matched, PageTextOf("<html><meta charset=\"utf-8\">\n<ul>\n" + first + Text(1, '\0') +
                                                    second + "</ul>")),
             1);
-  EXPECT_EQ(matched.regex.SubMatchText(1, 1), "<a href=\"/hash/1.html\">\xD6\xD0 ");  // 中 in code page 936
+  EXPECT_EQ(matched.regex.SubMatchText(1, 1), "\xD6\xD0 ");  // 中 in code page 936
   EXPECT_EQ(matched.regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:01");
 }
 
@@ -234,7 +221,7 @@ Text RandomPage(std::mt19937& random) {
   const size_t count = std::uniform_int_distribution<size_t>(0, 80)(random);
   for (size_t index = 0; index < count; ++index) page += pieces[piece(random)];
   page.insert(std::uniform_int_distribution<size_t>(0, page.size())(random),
-              Entry("e ", "1 GB", "magnet:?xt=urn:btih:E"));
+              ResultEntryMarkup("e ", "1 GB", "magnet:?xt=urn:btih:E"));
   return page;
 }
 

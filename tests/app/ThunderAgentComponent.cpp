@@ -14,29 +14,8 @@ constexpr const wchar_t* kStaleClass = L"{8C1B4E62-0F3A-4D97-B5E8-2A6C9D0F7B41}"
 std::vector<ThunderCall> calls;
 bool refusesAddTask = false;
 
-class Agent final : public IDispatch {
+class Agent final : public NamesOnlyDispatch {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = nullptr;
-    if (id != IID_IUnknown && id != IID_IDispatch) return E_NOINTERFACE;
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&references);
-    if (left == 0) delete this;
-    return ULONG(left);
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    *info = nullptr;
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (count != 1) return DISP_E_UNKNOWNNAME;
     std::wstring name = names[0];
@@ -65,50 +44,17 @@ class Agent final : public IDispatch {
     if (result) VariantInit(result);
     return member == kAddTask && refusesAddTask ? E_FAIL : S_OK;
   }
-
- private:
-  LONG references = 1;
 };
-
-class Factory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = nullptr;
-    if (id != IID_IUnknown && id != IID_IClassFactory) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  // A static object: COM's references never free it.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Agent* agent = new Agent;
-    HRESULT result = agent->QueryInterface(id, object);
-    agent->Release();
-    return result;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-Factory factory;
 
 }  // namespace
 
 std::vector<ThunderCall>& ReceivedThunderCalls() { return calls; }
 
-ThunderAgentRegistration::ThunderAgentRegistration(AddTask answer) {
+ThunderAgentRegistration::ThunderAgentRegistration(AddTask answer)
+    : classObject(kThunderAgentClass, [] { return static_cast<IUnknown*>(new Agent); }) {
   calls.clear();
   refusesAddTask = answer == AddTask::Refused;
-  if (FAILED(CoRegisterClassObject(kThunderAgentClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)))
-    cookie = 0;
   progId.emplace(L"ThunderAgent.Agent", L"{3F7E2A90-5C1D-4B8E-A2F4-7C9D1E6B5A23}");
-}
-
-ThunderAgentRegistration::~ThunderAgentRegistration() {
-  progId.reset();
-  if (cookie) CoRevokeClassObject(cookie);
 }
 
 StaleThunderAgentRegistration::StaleThunderAgentRegistration() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/automation/TestComObject.h"
 #include "tests/automation/ProgIdRegistration.h"
 
 struct ThunderCall {
@@ -25,13 +26,12 @@ class ThunderAgentRegistration {
   // that will not take the link answers.
   enum class AddTask { Accepted, Refused };
   explicit ThunderAgentRegistration(AddTask answer = AddTask::Accepted);
-  ~ThunderAgentRegistration();
   ThunderAgentRegistration(const ThunderAgentRegistration&) = delete;
   ThunderAgentRegistration& operator=(const ThunderAgentRegistration&) = delete;
 
  private:
-  DWORD cookie = 0;
-  std::optional<ProgIdRegistration> progId;
+  ClassObjectRegistration classObject;
+  std::optional<ProgIdRegistration> progId;  // removed before the class object is revoked
 };
 
 // "ThunderAgent.Agent" as an uninstalled Thunder may leave it: the ProgID and

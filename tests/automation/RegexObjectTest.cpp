@@ -18,27 +18,29 @@ bool MatchResults(RegexObject& regex, TextView page) {
 
 TEST(RegexObject, TheResultPatternReadsEveryGroupOfANineLineEntry) {
   RegexObject regex;
-  ASSERT_TRUE(MatchResults(regex, ResultEntry(7)));
+  ASSERT_TRUE(MatchResults(regex, ResultEntryMarkup("Ubuntu7 22.04 桌面版.iso", "4.7 GB", "magnet:?xt=urn:btih:7")));
   ASSERT_EQ(regex.MatchCount(), 1);
   EXPECT_EQ(regex.SubMatchCount(), 14);
-  EXPECT_EQ(regex.SubMatchText(1, 1), "<a href=\"/hash/7.html\">");
-  EXPECT_EQ(regex.SubMatchText(1, 2), "Ubuntu7");
-  EXPECT_EQ(regex.SubMatchText(1, 3), " 22.04 桌面版.iso</a>");
-  EXPECT_EQ(regex.SubMatchText(1, 8), "");
+  EXPECT_EQ(regex.SubMatchText(1, 1), "Ubuntu7 22.04 桌面版.iso");
+  EXPECT_EQ(regex.SubMatchText(1, 2), "4.7 GB");
+  EXPECT_EQ(regex.SubMatchText(1, 3), "<span class=\"entry-date\">2026-12-08</span>");
+  EXPECT_EQ(regex.SubMatchText(1, 8), "<div class=\"entry-foot\">");
   EXPECT_EQ(regex.SubMatchText(1, 9), "4.7 GB");
-  EXPECT_EQ(regex.SubMatchText(1, 13), "<a href=\"thunder://7\">迅雷链接</a> <a href=\"magnet:?xt=urn:btih:7\">");
+  EXPECT_EQ(regex.SubMatchText(1, 13),
+            "<div class=\"entry-links\"><a class=\"magnet\" href=\"magnet:?xt=urn:btih:7\">");
   EXPECT_EQ(regex.SubMatchText(1, 14), "magnet:?xt=urn:btih:7");
   EXPECT_EQ(regex.SubMatchText(1, 15), "");
 }
 
 TEST(RegexObject, LazyGroupsDoNotCrossALineBreak) {
-  Text broken = ResultEntry(2);
-  broken.insert(broken.find("<span>文件数"), "<span>多出的一行</span>\n");  // one line too many
+  Text broken = ResultEntryMarkup("two", "2 GB", "magnet:?xt=urn:btih:2");
+  broken.insert(broken.find("<p class=\"meta\">"), "<p>多出的一行</p>\n");  // one line too many
   RegexObject regex;
-  ASSERT_TRUE(MatchResults(regex, ResultEntry(1) + broken + ResultEntry(3)));
+  ASSERT_TRUE(MatchResults(regex, ResultEntryMarkup("one", "1 GB", "magnet:?xt=urn:btih:1") + broken +
+                                      ResultEntryMarkup("three", "3 GB", "magnet:?xt=urn:btih:3")));
   ASSERT_EQ(regex.MatchCount(), 2);
-  EXPECT_EQ(regex.SubMatchText(1, 2), "Ubuntu1");
-  EXPECT_EQ(regex.SubMatchText(2, 2), "Ubuntu3");
+  EXPECT_EQ(regex.SubMatchText(1, 1), "one");
+  EXPECT_EQ(regex.SubMatchText(2, 1), "three");
   for (int group = 1; group <= 14; ++group) EXPECT_EQ(regex.SubMatchText(2, group).find('\n'), Text::npos);
   // Whatever the options, a dot never takes a line feed.
   ASSERT_TRUE(regex.Match("a.b", "a\nb", false, true, true, false));

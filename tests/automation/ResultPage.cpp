@@ -5,23 +5,28 @@ const char kResultPattern[] =
     "<span>文件大小：<b class=#引号cpill yellow-pill#引号>(.*?)</b>(.*?)\\n(.*?)\\n(.*?)\\n(.*?)磁力链接</a> "
     "<a href=#引号(.*?)#引号 class=#引号download#引号>";
 
-Text ResultEntry(int number) {
-  Text id = DecimalText(number);
-  return "<li><a href=\"/hash/" + id + ".html\"><span class=\"lightColor\">Ubuntu" + id +
-         "</span> 22.04 桌面版.iso</a>\n"
-         "<div class=\"meta\">\n"
-         "<span>创建时间：2024-01-01</span>\n"
-         "<span>文件数：1</span>\n"
-         "<span>热度：12</span>\n"
-         "<span>文件大小：<b class=\"cpill yellow-pill\">4.7 GB</b></span>\n"
+Text ResultEntryMarkup(TextView name, TextView size, TextView magnet) {
+  const Text nameText(name), sizeText(size), magnetText(magnet);
+  // The site escapes the name on the files line; no group a test reads lies there.
+  return "<li>" + nameText + "<span class=\"lightColor\">" + sizeText +
+         "</span><span class=\"entry-date\">2026-12-08</span>\n"
+         "<div class=\"entry-body\">\n"
+         "<p class=\"files\">" + nameText + " 及其他文件</p>\n"
+         "<p class=\"meta\">收录时间：<b>2026-12-08</b> 文件数：<b>3</b></p>\n"
          "</div>\n"
-         "<div class=\"links\">\n"
-         "<a href=\"thunder://" + id + "\">迅雷链接</a> <a href=\"magnet:?xt=urn:btih:" + id +
-         "\">磁力链接</a> <a href=\"magnet:?xt=urn:btih:" + id + "\" class=\"download\">下载</a></li>\n";
+         "<div class=\"entry-foot\"><span>文件大小：<b class=\"cpill yellow-pill\">" + sizeText +
+         "</b></span><span>热度：<b>128</b></span>\n"
+         "<span>最近下载：<b>2026-12-08</b></span>\n"
+         "</div>\n"
+         "<div class=\"entry-links\"><a class=\"magnet\" href=\"" + magnetText + "\">磁力链接</a> <a href=\"" +
+         magnetText + "\" class=\"download\">迅雷下载</a></div></li>\n";
 }
 
 Text ResultPage(int entries) {
-  Text page = "<html><head><meta charset=\"gbk\"></head><body><ul class=\"list\">\n";
-  for (int number = 1; number <= entries; ++number) page += ResultEntry(number);
+  Text page = "<html><head><meta charset=\"gbk\"></head><body><ul class=\"result-list\">\n";
+  for (int number = 1; number <= entries; ++number) {
+    const Text id = DecimalText(number);
+    page += ResultEntryMarkup("Ubuntu" + id + " 22.04 桌面版.iso", "4.7 GB", "magnet:?xt=urn:btih:" + id);
+  }
   return page + "</ul></body></html>\n";
 }

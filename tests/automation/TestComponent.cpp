@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "system/Holders.h"
@@ -265,44 +266,6 @@ class Component final : public IDispatch {
   std::wstring name = L"initial";
 };
 
-class Factory final : public IClassFactory {
- public:
-  Factory(ComponentMode mode, ITypeInfo* typeInfo) : mode(mode), typeInfo(typeInfo) {
-    if (typeInfo) typeInfo->AddRef();
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = nullptr;
-    if (id != IID_IUnknown && id != IID_IClassFactory) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&references);
-    if (left == 0) {
-      if (typeInfo) typeInfo->Release();
-      delete this;
-    }
-    return ULONG(left);
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Component* component = new Component(mode, typeInfo);
-    HRESULT result = component->QueryInterface(id, object);
-    component->Release();
-    return result;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  LONG references = 1;
-  ComponentMode mode;
-  ITypeInfo* typeInfo;
-};
-
 }  // namespace
 
 ReceivedCall& LastReceivedCall() { return lastCall; }
@@ -310,23 +273,17 @@ ReceivedCall& LastReceivedCall() { return lastCall; }
 int DestroyedComponents() { return int(InterlockedCompareExchange(&destroyed, 0, 0)); }
 
 TestComponentRegistration::TestComponentRegistration() {
-  ComReference<ITypeInfo> typeInfo(BuildTypeInformation());
+  // Shared by the class objects, each of which may outlive the registration
+  // while a caller of CoGetClassObject holds it.
+  const auto typeInfo = std::make_shared<ComReference<ITypeInfo>>(BuildTypeInformation());
   const std::pair<const CLSID*, ComponentMode> classes[] = {{&kDescribedComponent, ComponentMode::Described},
                                                             {&kNamesOnlyComponent, ComponentMode::NamesOnly},
                                                             {&kSilentComponent, ComponentMode::Silent},
                                                             {&kNoDispatchComponent, ComponentMode::NoDispatch}};
   for (const auto& [classId, mode] : classes) {
-    Factory* factory = new Factory(mode, typeInfo.Get());
-    DWORD cookie = 0;
-    if (SUCCEEDED(CoRegisterClassObject(*classId, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)))
-      cookies.push_back(cookie);
-    factories.push_back(factory);
+    classObjects.emplace_back(*classId, [mode = mode, typeInfo] {
+      return static_cast<IUnknown*>(new Component(mode, typeInfo->Get()));
+    });
   }
   progId.emplace(L"SeedSearch.TestComponent", L"{6B2C3C1E-3E0A-4C3B-9A57-1D2B7E9F0A11}");
-}
-
-TestComponentRegistration::~TestComponentRegistration() {
-  progId.reset();
-  for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
-  for (IUnknown* factory : factories) factory->Release();
 }

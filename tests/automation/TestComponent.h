@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "automation/Variant.h"
+#include "tests/automation/TestComObject.h"
 #include "tests/automation/ProgIdRegistration.h"
 
 // How much of IDispatch an instance gives.
@@ -59,12 +60,10 @@ int DestroyedComponents();
 class TestComponentRegistration {
  public:
   TestComponentRegistration();
-  ~TestComponentRegistration();
   TestComponentRegistration(const TestComponentRegistration&) = delete;
   TestComponentRegistration& operator=(const TestComponentRegistration&) = delete;
 
  private:
-  std::vector<DWORD> cookies;
-  std::vector<IUnknown*> factories;
-  std::optional<ProgIdRegistration> progId;
+  std::vector<ClassObjectRegistration> classObjects;
+  std::optional<ProgIdRegistration> progId;  // removed before the class objects are revoked
 };

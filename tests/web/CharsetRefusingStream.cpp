@@ -11,29 +11,8 @@ enum Member : DISPID { kType = 1, kMode, kPosition, kCharset, kOpen, kWrite, kRe
 
 RefusingStreamCalls calls;
 
-class Stream final : public IDispatch {
+class Stream final : public NamesOnlyDispatch {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = nullptr;
-    if (id != IID_IUnknown && id != IID_IDispatch) return E_NOINTERFACE;
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&references);
-    if (left == 0) delete this;
-    return ULONG(left);
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    *info = nullptr;
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     static const wchar_t* const kNames[] = {L"Type", L"Mode", L"Position", L"Charset",
                                             L"Open", L"Write", L"ReadText", L"Close"};
@@ -79,34 +58,7 @@ class Stream final : public IDispatch {
         return DISP_E_MEMBERNOTFOUND;
     }
   }
-
- private:
-  LONG references = 1;
 };
-
-class Factory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = nullptr;
-    if (id != IID_IUnknown && id != IID_IClassFactory) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  // A static object: COM's references never free it.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Stream* stream = new Stream;
-    HRESULT result = stream->QueryInterface(id, object);
-    stream->Release();
-    return result;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-Factory factory;
 
 }  // namespace
 
@@ -117,9 +69,5 @@ CharsetRefusingStreamRegistration::CharsetRefusingStreamRegistration() {
   // Whatever class "Adodb.Stream" names here: Wine's stand-in or the system's own.
   CLSID classId;
   if (FAILED(CLSIDFromProgID(L"Adodb.Stream", &classId))) return;
-  if (FAILED(CoRegisterClassObject(classId, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie))) cookie = 0;
-}
-
-CharsetRefusingStreamRegistration::~CharsetRefusingStreamRegistration() {
-  if (cookie) CoRevokeClassObject(cookie);
+  classObject.emplace(classId, [] { return static_cast<IUnknown*>(new Stream); });
 }

@@ -6,6 +6,10 @@
 // "ReadText" with a text of its own and counts the calls that matter.
 #include <windows.h>
 
+#include <optional>
+
+#include "tests/automation/TestComObject.h"
+
 struct RefusingStreamCalls {
   int charsetPuts = 0;
   int readTexts = 0;
@@ -22,11 +26,10 @@ class CharsetRefusingStreamRegistration {
  public:
   // COM must be initialised on the calling thread.
   CharsetRefusingStreamRegistration();
-  ~CharsetRefusingStreamRegistration();
   CharsetRefusingStreamRegistration(const CharsetRefusingStreamRegistration&) = delete;
   CharsetRefusingStreamRegistration& operator=(const CharsetRefusingStreamRegistration&) = delete;
-  [[nodiscard]] bool Registered() const { return cookie != 0; }
+  [[nodiscard]] bool Registered() const { return classObject && classObject->Registered(); }
 
  private:
-  DWORD cookie = 0;
+  std::optional<ClassObjectRegistration> classObject;  // none where "Adodb.Stream" names no class
 };

@@ -12,12 +12,13 @@ sends every address through this proxy; GET /drip.pac announces one whose
 bytes come one every few seconds, for at most a minute, then the connection
 closes. Any other request is refused with 405: the search site is https only.
 """
-import os
 import select
 import socket
 import sys
 import threading
 import time
+
+import test_server
 
 # The dripping script: a byte this often, for at most this long.
 DRIP_INTERVAL = 2.0
@@ -125,27 +126,19 @@ class Proxy:
 
 
 def main(arguments):
-    port_file, log_file, idle, max_connections = arguments[0], arguments[1], 30.0, 1000
-    rest = arguments[2:]
-    while rest:
-        if rest[0] == "--idle":
-            idle, rest = float(rest[1]), rest[2:]
-        elif rest[0] == "--max-connections":
-            max_connections, rest = int(rest[1]), rest[2:]
-        else:
-            raise SystemExit(f"unknown argument {rest[0]}")
-    proxy = Proxy(log_file)
+    parser = test_server.command_line(__doc__, idle=30.0, limit="--max-connections", most=1000)
+    parser.add_argument("log_file", metavar="LOG_FILE")
+    options = parser.parse_args(arguments)
+    proxy = Proxy(options.log_file)
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen(16)
     # Short waits, so that a stop asked for on a connection's thread is seen.
     listener.settimeout(0.2)
-    temporary = port_file + ".part"
-    with open(temporary, "w") as out:
-        out.write(str(listener.getsockname()[1]))
-    os.replace(temporary, port_file)
+    test_server.write_port(listener.getsockname()[1], options.port_file)
     served, idle_since = 0, time.monotonic()
-    while served < max_connections and not proxy.stopping and time.monotonic() - idle_since < idle:
+    while (served < options.max_connections and not proxy.stopping and
+           time.monotonic() - idle_since < options.idle):
         try:
             connection, _ = listener.accept()
         except socket.timeout:

@@ -511,48 +511,35 @@ class AnyPageFaultHandler(FaultHandler):
 
 
 def main(arguments):
-    port_file, tls, untrusted, old_tls, expired, idle, max_requests = arguments[0], None, None, None, None, 30.0, 20000
-    rest = arguments[1:]
-    while rest:
-        if rest[0] == "--tls":
-            tls, rest = (rest[1], rest[2]), rest[3:]
-        elif rest[0] == "--untrusted-tls":
-            untrusted, rest = (rest[1], rest[2]), rest[3:]
-        elif rest[0] == "--old-tls":
-            old_tls, rest = (rest[1], rest[2]), rest[3:]
-        elif rest[0] == "--expired-tls":
-            expired, rest = (rest[1], rest[2]), rest[3:]
-        elif rest[0] == "--idle":
-            idle, rest = float(rest[1]), rest[2:]
-        elif rest[0] == "--max-requests":
-            max_requests, rest = int(rest[1]), rest[2:]
-        else:
-            raise SystemExit(f"unknown argument {rest[0]}")
-    server = test_server.listen(AnyPageFaultHandler, tls, idle)
+    parser = test_server.command_line(__doc__, idle=30.0, limit="--max-requests", most=20000)
+    test_server.add_certificates(parser, "--tls", "--untrusted-tls", "--old-tls", "--expired-tls")
+    options = parser.parse_args(arguments)
+    idle = options.idle
+    server = test_server.listen(AnyPageFaultHandler, options.tls, idle)
     server.requested, server.redirect_hops, server.untrusted_port, server.old_tls_port = [], 0, 0, 0
     server.expired_port = 0
     prepare_any_page_faults(server)
-    if untrusted:
+    if options.untrusted_tls:
         # Ends with the process; a refused handshake costs it one of its requests.
-        other = test_server.listen(AnyPageFaultHandler, untrusted, idle)
+        other = test_server.listen(AnyPageFaultHandler, options.untrusted_tls, idle)
         other.requested, other.redirect_hops = [], 0
         prepare_any_page_faults(other)
         server.untrusted_port = other.server_address[1]
         threading.Thread(target=test_server.serve, args=(other, 100), daemon=True).start()
-    if old_tls:
-        old = test_server.listen(AnyPageFaultHandler, old_tls, idle, old_versions=True)
+    if options.old_tls:
+        old = test_server.listen(AnyPageFaultHandler, options.old_tls, idle, old_versions=True)
         old.requested, old.redirect_hops, old.old_tls_port, old.expired_port = [], 0, 0, 0
         prepare_any_page_faults(old)
         server.old_tls_port = old.server_address[1]
         threading.Thread(target=test_server.serve, args=(old, 100), daemon=True).start()
-    if expired:
-        late = test_server.listen(AnyPageFaultHandler, expired, idle)
+    if options.expired_tls:
+        late = test_server.listen(AnyPageFaultHandler, options.expired_tls, idle)
         late.requested, late.redirect_hops, late.old_tls_port, late.expired_port = [], 0, 0, 0
         prepare_any_page_faults(late)
         server.expired_port = late.server_address[1]
         threading.Thread(target=test_server.serve, args=(late, 100), daemon=True).start()
-    test_server.write_port(server, port_file)
-    test_server.serve(server, max_requests)
+    test_server.write_port(server.server_address[1], options.port_file)
+    test_server.serve(server, options.max_requests)
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@ listens, and serves one request at a time until GET /shutdown, N requests or
 SECONDS without a request. Each response goes out in one write, so that Nagle's
 algorithm never holds back a second small segment.
 """
+import argparse
 import http.server
 import os
 import socket
@@ -112,10 +113,10 @@ def listen(handler, tls=None, idle=20.0, old_versions=False):
     return server
 
 
-def write_port(server, port_file):
+def write_port(port, port_file):
     temporary = port_file + ".part"
     with open(temporary, "w") as out:
-        out.write(str(server.server_address[1]))
+        out.write(str(port))
     os.replace(temporary, port_file)
 
 
@@ -127,21 +128,30 @@ def serve(server, max_requests):
     server.server_close()
 
 
+def command_line(description, idle, limit, most):
+    """The command line the test servers share: PORT_FILE, the seconds
+    without a request and the count of requests (the option `limit`) after
+    which they stop. Each server adds options of its own."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("port_file", metavar="PORT_FILE")
+    parser.add_argument("--idle", type=float, default=idle, metavar="SECONDS")
+    parser.add_argument(limit, type=int, default=most, metavar="N")
+    return parser
+
+
+def add_certificates(parser, *options):
+    """Each option takes a certificate and its key, for a listener over TLS."""
+    for option in options:
+        parser.add_argument(option, nargs=2, metavar=("CERT", "KEY"))
+
+
 def main(arguments):
-    port_file, tls, idle, max_requests = arguments[0], None, 20.0, 100000
-    rest = arguments[1:]
-    while rest:
-        if rest[0] == "--tls":
-            tls, rest = (rest[1], rest[2]), rest[3:]
-        elif rest[0] == "--idle":
-            idle, rest = float(rest[1]), rest[2:]
-        elif rest[0] == "--max-requests":
-            max_requests, rest = int(rest[1]), rest[2:]
-        else:
-            raise SystemExit(f"unknown argument {rest[0]}")
-    server = listen(Handler, tls, idle)
-    write_port(server, port_file)
-    serve(server, max_requests)
+    parser = command_line(__doc__, idle=20.0, limit="--max-requests", most=100000)
+    add_certificates(parser, "--tls")
+    options = parser.parse_args(arguments)
+    server = listen(Handler, options.tls, options.idle)
+    write_port(server.server_address[1], options.port_file)
+    serve(server, options.max_requests)
 
 
 if __name__ == "__main__":
