@@ -8,6 +8,7 @@
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
 #include "tests/app/DemoSite.h"
+#include "tests/app/SearchDriving.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
 
@@ -35,20 +36,16 @@ TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   EndCurrentRun(app.window.channel);
 
   // The current run: page 1 of "slow" at once, pages 2 and 3 two seconds late.
-  SetWindowTextW(app.window.编辑框1.handle, L"slow");
-  SendClick(app.window.搜索_按钮.handle);
-  HANDLE current = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &current, 0,
-                              FALSE, DUPLICATE_SAME_ACCESS));
+  TypeAndSearch(L"slow");
+  const KernelHandle current = CopyOfCurrentWorker();
   ASSERT_TRUE(PumpUntil([&] { return list.RowCount() == 5; }, 10000));
   ResumeThread(lateThread);
   EXPECT_TRUE(PumpUntilSignalled(lateThread, 10000));
-  EXPECT_TRUE(PumpUntilSignalled(current, 30000));
+  EXPECT_TRUE(PumpUntilSignalled(current.Get(), 30000));
 
   ASSERT_EQ(list.RowCount(), 15);  // 3 pages of 5, each page once
   for (int row = 0; row < 15; ++row) EXPECT_EQ(list.GetCellText(row, 0), DecimalText(row + 1)) << row;
   EXPECT_EQ(list.GetCellText(5, 1), "slow page 2 entry 1.zip");
-  CloseHandle(current);
   CloseHandle(lateThread);
   ResetAppState();
 }

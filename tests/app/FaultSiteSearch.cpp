@@ -6,6 +6,7 @@
 #include "app/RunDisplay.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "tests/app/SearchDriving.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindow.h"
@@ -35,17 +36,9 @@ void FaultSiteSearch::SetUp() {
 
 void FaultSiteSearch::TearDown() { ResetAppState(); }
 
-void FaultSiteSearch::StartSearch(const Text& keyword) {
-  SetWindowTextW(app.window.编辑框1.handle, TextToUtf16(keyword).c_str());
-  SendClick(app.window.搜索_按钮.handle);
-}
+void FaultSiteSearch::StartSearch(const Text& keyword) { TypeAndSearch(TextToUtf16(keyword)); }
 
-KernelHandle FaultSiteSearch::CurrentWorker() {
-  HANDLE thread = nullptr;
-  EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0,
-                              FALSE, DUPLICATE_SAME_ACCESS));
-  return KernelHandle(thread);
-}
+KernelHandle FaultSiteSearch::CurrentWorker() { return CopyOfCurrentWorker(); }
 
 bool FaultSiteSearch::SearchUntilEnd(const Text& keyword, int mostMilliseconds) {
   StartSearch(keyword);

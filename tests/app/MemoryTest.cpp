@@ -16,6 +16,7 @@
 #include "app/SearchState.h"
 #include "tests/app/DemoSite.h"
 #include "tests/app/ProcessCounters.h"
+#include "tests/app/SearchDriving.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/MainWindow.h"
 
@@ -37,17 +38,13 @@ class Memory : public ::testing::Test {
   }
   // Searches `keyword` until the run ends by itself; the memory at its end.
   ProcessMemory SearchUntilEnd(const wchar_t* keyword) {
-    SetWindowTextW(app.window.编辑框1.handle, keyword);
-    SendClick(app.window.搜索_按钮.handle);
-    HANDLE thread = nullptr;
-    DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
+    TypeAndSearch(keyword);
+    const KernelHandle worker = CopyOfCurrentWorker();
     const DWORD start = GetTickCount();
     size_t peakTaken = 0;
-    while (!PumpUntilSignalled(thread, 250) && GetTickCount() - start < 2400000)
+    while (!PumpUntilSignalled(worker.Get(), 250) && GetTickCount() - start < 2400000)
       peakTaken = std::max(peakTaken, CurrentAddressSpace().taken);
-    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
-    CloseHandle(thread);
+    EXPECT_EQ(WaitForSingleObject(worker.Get(), 0), WAIT_OBJECT_0);
     const ProcessMemory memory = CurrentMemory();
     const AddressSpace space = CurrentAddressSpace();
     std::printf("%ls: %d rows in %.1f s; working set %.1f MB, private %.1f MB; address space %.1f MB "

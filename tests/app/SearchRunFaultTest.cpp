@@ -12,6 +12,7 @@
 #include "app/RunDisplay.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "tests/app/SearchDriving.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "tests/web/FaultSite.h"
 #include "tests/web/TestServer.h"
@@ -45,15 +46,9 @@ class SearchRunFault : public testing::TestWithParam<FaultCase> {
   }
   // Searches for `keyword`; false when the worker had not ended within the bound.
   bool SearchUntilEnd(const Text& keyword, int mostMilliseconds) {
-    SetWindowTextW(app.window.编辑框1.handle, TextToUtf16(keyword).c_str());
-    SendClick(app.window.搜索_按钮.handle);
-    HANDLE thread = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS))
-      return false;
-    const bool ended = PumpUntilSignalled(thread, mostMilliseconds);
-    CloseHandle(thread);
-    return ended;
+    TypeAndSearch(TextToUtf16(keyword));
+    const KernelHandle worker = CopyOfCurrentWorker();
+    return worker.Get() && PumpUntilSignalled(worker.Get(), mostMilliseconds);
   }
   // The rows the run should list: pages 1 and 2, and 3 when it goes on.
   std::vector<SiteRow> ExpectedRows(const FaultCase& fault) const {

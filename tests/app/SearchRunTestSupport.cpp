@@ -4,6 +4,7 @@
 #include "app/SearchAddress.h"
 #include "app/SearchRun.h"
 #include "app/SearchState.h"
+#include "tests/app/SearchDriving.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindow.h"
@@ -26,17 +27,9 @@ void SearchRunTest::TearDown() {
   ResetAppState();
 }
 
-void SearchRunTest::StartSearch(const wchar_t* keyword) {
-  SetWindowTextW(app.window.编辑框1.handle, keyword);
-  SendClick(app.window.搜索_按钮.handle);
-}
+void SearchRunTest::StartSearch(const wchar_t* keyword) { TypeAndSearch(keyword); }
 
-KernelHandle SearchRunTest::CurrentWorker() {
-  HANDLE thread = nullptr;
-  EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), app.search.workerThread.Get(), GetCurrentProcess(), &thread, 0,
-                              FALSE, DUPLICATE_SAME_ACCESS));
-  return KernelHandle(thread);
-}
+KernelHandle SearchRunTest::CurrentWorker() { return CopyOfCurrentWorker(); }
 
 bool SearchRunTest::PumpUntilEnded(const KernelHandle& worker) {
   return worker.Get() && PumpUntilSignalled(worker.Get(), kRunLimitMilliseconds);
