@@ -11,10 +11,12 @@
 #include "system/Room.h"
 #include "text/CodePage936.h"
 #include "ui/Clipboard.h"
+#include "ui/ResultColumns.h"
 
 namespace {
 
-constexpr int kAddressColumn = 3;
+// The column copy and hand-off read.
+constexpr int kAddressColumn = LinkColumn();
 
 // A notice for the user: no owner, so task-modal keeps the window from being
 // used while it is open.

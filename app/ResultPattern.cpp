@@ -13,9 +13,25 @@ const char ResultPattern[] =
 
 namespace {
 
-// File name, size, download address.
-constexpr int kEntryGroups[] = {1, 2, 14};
-constexpr int kEntryGroupCount = sizeof kEntryGroups / sizeof kEntryGroups[0];
+// The groups the columns are made of, in the columns' order, and where each
+// column's group is among them (-1 for a column made otherwise).
+struct EntryGroups {
+  int numbers[kResultColumnCount] = {};
+  int count = 0;
+  int ofColumn[kResultColumnCount] = {};
+};
+
+constexpr EntryGroups ColumnGroups() {
+  EntryGroups groups;
+  for (int column = 0; column < kResultColumnCount; ++column) {
+    const ResultColumnRecord& record = kResultColumns[column];
+    groups.ofColumn[column] = record.source == CellSource::RowNumber ? -1 : groups.count;
+    if (record.source != CellSource::RowNumber) groups.numbers[groups.count++] = record.matchGroup;
+  }
+  return groups;
+}
+
+constexpr EntryGroups kEntryGroups = ColumnGroups();
 
 bool MatchWithEngine(PageEntries& entries) {
   if (entries.matcher == ResultMatcher::BuiltIn) return false;
@@ -71,12 +87,12 @@ int MatchResultEntries(PageEntries& entries, TextView pageText, bool* noRoom) {
 void ReadResultEntries(PageEntries& entries, RegexObject::GroupsTaker take, void* context) {
   EngineReading reading{take, context, 0};
   if (entries.engineMatched &&
-      entries.regex.ReadGroupsOfEveryMatch(kEntryGroups, kEntryGroupCount, TakeFromEngine, &reading))
+      entries.regex.ReadGroupsOfEveryMatch(kEntryGroups.numbers, kEntryGroups.count, TakeFromEngine, &reading))
     return;
-  Text texts[kEntryGroupCount];
+  Text texts[kResultColumnCount];
   for (size_t entry = reading.handedOn; entry < entries.found.size(); ++entry) {
-    for (int group = 0; group < kEntryGroupCount; ++group)
-      texts[group] = GroupText(entries.page, entries.found[entry].groups[kEntryGroups[group] - 1]);
+    for (int group = 0; group < kEntryGroups.count; ++group)
+      texts[group] = GroupText(entries.page, entries.found[entry].groups[kEntryGroups.numbers[group] - 1]);
     if (!take(context, texts)) return;
   }
 }
@@ -84,4 +100,30 @@ void ReadResultEntries(PageEntries& entries, RegexObject::GroupsTaker take, void
 Text ResultSizeText(TextView sizeGroup) {
   // "?" is never a trail byte of code page 936, so only real question marks go.
   return ReplaceAll(sizeGroup, "?", "");
+}
+
+TextView EntryGroup(const Text* groups, ResultColumn column) {
+  const int group = kEntryGroups.ofColumn[ColumnIndex(column)];
+  return group >= 0 ? TextView(groups[group]) : TextView();
+}
+
+void AddResultRow(RowBatch& batch, const Text* groups, int rowNumber) {
+  Text made[kResultColumnCount];
+  TextView cells[kResultColumnCount];
+  for (const ResultColumnRecord& record : kResultColumns) {
+    const int column = ColumnIndex(record.id);
+    const TextView group = EntryGroup(groups, record.id);
+    switch (record.source) {
+      case CellSource::RowNumber:
+        cells[column] = made[column] = DecimalText(rowNumber);
+        break;
+      case CellSource::MatchGroup:
+        cells[column] = group;
+        break;
+      case CellSource::SizeGroup:
+        cells[column] = made[column] = ResultSizeText(group);
+        break;
+    }
+  }
+  batch.Add(cells);
 }

@@ -7,6 +7,8 @@
 #include "app/ResultSpans.h"
 #include "automation/RegexObject.h"
 #include "text/Text.h"
+#include "ui/ResultColumns.h"
+#include "ui/RowStore.h"
 
 // As stored: "#引号" for each double quote, "\n" as backslash and n.
 extern const char ResultPattern[];
@@ -29,10 +31,18 @@ struct PageEntries {
 // copy or the finder's record of it could not be given room.
 [[nodiscard]] int MatchResultEntries(PageEntries& entries, TextView pageText, bool* noRoom = nullptr);
 
-// Each entry's file name, size and download address (groups 1, 2 and 14, as
-// matched, no clean-up at all), entry by entry, to `take`. An engine that
-// fails partway hands the rest of the entries to the finder.
+// Each entry's groups that the result list's columns are made of (the file
+// name, the size, the download address: ui/ResultColumns.h), as matched, no
+// clean-up at all, entry by entry, to `take`. An engine that fails partway
+// hands the rest of the entries to the finder.
 void ReadResultEntries(PageEntries& entries, RegexObject::GroupsTaker take, void* context);
+
+// Of an entry's groups as ReadResultEntries hands them on, the one `column`
+// is made of; empty for a column made otherwise.
+[[nodiscard]] TextView EntryGroup(const Text* groups, ResultColumn column);
 
 // The size as listed: the size group with every "?" removed.
 [[nodiscard]] Text ResultSizeText(TextView sizeGroup);
+
+// The entry's row, numbered `rowNumber`: each cell made as its column says.
+void AddResultRow(RowBatch& batch, const Text* groups, int rowNumber);

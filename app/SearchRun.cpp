@@ -179,7 +179,7 @@ bool TakeEntry(void* context, const Text* groups) {
   PageRows& page = *static_cast<PageRows*>(context);
   // A torrent already seen in this run is left out before the exact filter,
   // which thus decides on new entries only.
-  switch (page.run.torrents.Add(groups[2])) {
+  switch (page.run.torrents.Add(EntryGroup(groups, ResultColumn::Address))) {
     case TorrentSeen::Repeat:
       ++page.run.repeats;
       return true;
@@ -190,10 +190,8 @@ bool TakeEntry(void* context, const Text* groups) {
       ++page.newEntries;
       break;
   }
-  const Text& fileName = groups[0];
-  if (page.filtered && FindText(fileName, page.run.keyword) == -1) return true;
-  ++page.run.rowNumber;
-  page.ready.Add(DecimalText(page.run.rowNumber), fileName, ResultSizeText(groups[1]), groups[2]);
+  if (page.filtered && FindText(EntryGroup(groups, ResultColumn::FileName), page.run.keyword) == -1) return true;
+  AddResultRow(page.ready, groups, ++page.run.rowNumber);
   if (GetTickCount() - page.readySince < kHandOnInterval) return true;
   page.handedOn = HandOnRows(page.run, std::move(page.ready));
   page.ready = RowBatch();

@@ -10,6 +10,7 @@
 
 #include "system/WindowMessages.h"
 #include "text/Text.h"
+#include "ui/ResultColumns.h"
 #include "ui/RowOrder.h"
 #include "ui/RowStore.h"
 #include "ui/Throttle.h"
@@ -101,8 +102,11 @@ struct ListView {
   // Brings it up to the store's within the delay of rows in sight, rather
   // than the longer one of rows streaming in below it.
   void ShowPendingRowsSoon();
+  // A cell by its column's place, or by its column's id (ui/ResultColumns.h).
   void SetCellText(int row, int column, TextView text);
   [[nodiscard]] Text GetCellText(int row, int column) const;
+  void SetCellText(int row, ResultColumn column, TextView text) { SetCellText(row, ColumnIndex(column), text); }
+  [[nodiscard]] Text GetCellText(int row, ResultColumn column) const { return GetCellText(row, ColumnIndex(column)); }
   [[nodiscard]] int RowCount() const;
   void DeleteAllRows();
   [[nodiscard]] int GetRowCheck(int row) const;

@@ -7,6 +7,7 @@
 #include "system/WindowMessages.h"
 #include "text/CodePage936.h"
 #include "ui/ControlOperations.h"
+#include "ui/ResultColumns.h"
 #include "ui/UiThread.h"
 #include "ui/WindowTimer.h"
 
@@ -297,7 +298,7 @@ int ListView::AppendRow() {
   int row = -1;
   auto operation = [&] {
     RowBatch empty;
-    empty.Add({}, {}, {}, {});
+    empty.Add({});
     if (order.sorted && !ReserveRowRoom(order, rows.RowCount() + 1)) return;
     if (!rows.Append(empty)) return;
     rowCountThrottle.RunNow();
@@ -414,7 +415,6 @@ void ListView::ShowItem(NMLVDISPINFOW& request) const {
 }
 
 int ListView::FindRow(const NMLVFINDITEMW& request) const {
-  constexpr int kNameColumn = 1;
   const LVFINDINFOW& find = request.lvfi;
   if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
   const Text wanted = Utf16ToText(find.psz);
@@ -423,7 +423,7 @@ int ListView::FindRow(const NMLVFINDITEMW& request) const {
   const int steps = find.flags & LVFI_WRAP ? count : count - start;
   for (int step = 0; step < steps; ++step) {
     const int position = (start + step) % count;
-    const TextView name = rows.Cell(StoreRowAt(order, position), kNameColumn);
+    const TextView name = rows.Cell(StoreRowAt(order, position), ResultColumn::FileName);
     if (!(find.flags & LVFI_PARTIAL) && name.size() != wanted.size()) continue;
     if (FindText(name.substr(0, wanted.size()), wanted, 1, LetterCase::IgnoreAscii) == 1) return position;
   }
@@ -447,7 +447,7 @@ POINT ListView::FocusedRowCorner() const {
 }
 
 bool ListView::SortByColumn(int column) {
-  if (column < 0 || column >= RowStore::kColumnCount) return true;
+  if (!ColumnAt(column)) return true;
   ShowPendingRows();
   // A column's first click sorts up, each next one turns the order round.
   const bool descending = column == order.column && !order.descending;

@@ -8,9 +8,20 @@
 
 namespace {
 
-constexpr int kNameColumn = 1;
-constexpr int kSizeColumn = 2;
 constexpr uint64_t kNoSize = ~uint64_t(0);
+
+// How the list sorts by `column`; a place with no column keeps arrival order.
+ColumnSort SortOf(int column) {
+  const ResultColumnRecord* record = ColumnAt(column);
+  return record ? record->sort : ColumnSort::Arrival;
+}
+
+// The texts of the column being sorted in natural order.
+struct SortedCells {
+  const RowStore& store;
+  int column;
+  [[nodiscard]] const char* Of(int row) const { return store.CellBytes(row, column); }
+};
 
 bool IsDigit(char letter) { return letter >= '0' && letter <= '9'; }
 
@@ -196,8 +207,8 @@ Entry* RunEnd(Entry* run, Entry* last) {
 // Whether the run's entries tie on a key that goes on past these eight bytes.
 bool TieGoesOn(const Entry* run, const Entry* end) { return end - run > 1 && !KeyEnded(run->key); }
 
-NameKeyReader ReaderOf(const Entry& entry, const RowStore& store) {
-  return NameKeyReader(store.CellBytes(entry.row, kNameColumn), entry.keyAt, KeyStage(entry.keyStage));
+NameKeyReader ReaderOf(const Entry& entry, const SortedCells& cells) {
+  return NameKeyReader(cells.Of(entry.row), entry.keyAt, KeyStage(entry.keyStage));
 }
 
 // The entry's name key: `eight`, read by `reader`, which stopped there.
@@ -209,8 +220,8 @@ void SetKey(Entry& entry, uint64_t eight, const NameKeyReader& reader) {
 
 // The entry's name key: the eight bytes `skipped` eights on from where its
 // reader stopped.
-void ReadNextEight(Entry& entry, const RowStore& store, size_t skipped = 0) {
-  NameKeyReader reader = ReaderOf(entry, store);
+void ReadNextEight(Entry& entry, const SortedCells& cells, size_t skipped = 0) {
+  NameKeyReader reader = ReaderOf(entry, cells);
   for (; skipped > 0; --skipped) (void)reader.NextEight();
   SetKey(entry, reader.NextEight(), reader);
 }
@@ -222,14 +233,14 @@ void ReadNextEight(Entry& entry, const RowStore& store, size_t skipped = 0) {
 // name read again for each eight would come from memory each time. Names
 // read further than they all tie are read again from where they were, kept
 // in `scratch` meanwhile.
-void ReadPastTies(const RowStore& store, Entry* first, Entry* last, Entry* scratch) {
+void ReadPastTies(const SortedCells& cells, Entry* first, Entry* last, Entry* scratch) {
   constexpr size_t kAtMost = 64;
   uint64_t expected[kAtMost];
-  NameKeyReader reference = ReaderOf(*first, store);
+  NameKeyReader reference = ReaderOf(*first, cells);
   size_t known = 0, tied = kAtMost;
   std::copy(first, last, scratch);
   for (Entry* entry = first + 1; entry != last; ++entry) {
-    NameKeyReader reader = ReaderOf(*entry, store);
+    NameKeyReader reader = ReaderOf(*entry, cells);
     uint64_t eight = reader.NextEight();
     size_t count = 0;
     for (; count < tied; ++count, eight = reader.NextEight()) {
@@ -244,7 +255,7 @@ void ReadPastTies(const RowStore& store, Entry* first, Entry* last, Entry* scrat
     const Entry& before = scratch[entry - first];
     if (entry != first && before.key == tied) continue;
     *entry = before;
-    ReadNextEight(*entry, store, tied);
+    ReadNextEight(*entry, cells, tied);
   }
 }
 
@@ -284,11 +295,11 @@ bool TakeTiedRun(TiedRuns* putAside, int& depth, Entry*& first, Entry*& last) {
 // recursion: a range's largest run of ties is sorted after the others, in
 // the range's stead, so that each range put aside holds at most half the one
 // before it, fewer ranges than bits in a count.
-void SortTies(const RowStore& store, Entry* first, Entry* last, Entry* scratch, bool descending) {
+void SortTies(const SortedCells& cells, Entry* first, Entry* last, Entry* scratch, bool descending) {
   TiedRuns putAside[8 * sizeof(int)];
   int depth = 0;
   for (;;) {
-    ReadPastTies(store, first, last, scratch);
+    ReadPastTies(cells, first, last, scratch);
     const bool allTie = RunEnd(first, last) == last;
     if (allTie && !KeyEnded(first->key)) continue;  // past the bound, still tied
     if (!allTie) {
@@ -311,15 +322,15 @@ void SortTies(const RowStore& store, Entry* first, Entry* last, Entry* scratch, 
 // Sorts entries in arrival order by their keys' first eight bytes; names
 // that tie on them by what follows, each name read about once. `scratch`
 // holds as many entries.
-void SortEntries(const RowStore& store, int column, bool descending, Entry* first, Entry* last, Entry* scratch) {
+void SortEntries(const SortedCells& cells, bool descending, Entry* first, Entry* last, Entry* scratch) {
   SortByKey(first, last, scratch, descending);
-  if (column != kNameColumn) return;
+  if (SortOf(cells.column) != ColumnSort::NaturalText) return;
   for (Entry* run = first; run != last;) {
     Entry* end = RunEnd(run, last);
     if (TieGoesOn(run, end)) {
       // Read again, for where each reader stops.
-      for (Entry* entry = run; entry != end; ++entry) ReadNextEight(*entry, store);
-      SortTies(store, run, end, scratch, descending);
+      for (Entry* entry = run; entry != end; ++entry) ReadNextEight(*entry, cells);
+      SortTies(cells, run, end, scratch, descending);
     }
     run = end;
   }
@@ -327,8 +338,14 @@ void SortEntries(const RowStore& store, int column, bool descending, Entry* firs
 
 // The first eight bytes of a stored row's key.
 uint64_t LeadKey(const RowStore& store, int column, int storeRow) {
-  if (column == kNameColumn) return NameKeyReader(store.CellBytes(storeRow, column)).NextEight();
-  if (column == kSizeColumn) return SizeKey(store.Cell(storeRow, column));
+  switch (SortOf(column)) {
+    case ColumnSort::NaturalText:
+      return NameKeyReader(store.CellBytes(storeRow, column)).NextEight();
+    case ColumnSort::StatedSize:
+      return SizeKey(store.Cell(storeRow, column));
+    case ColumnSort::Arrival:
+      break;
+  }
   return uint64_t(storeRow);
 }
 
@@ -336,8 +353,8 @@ uint64_t LeadKey(const RowStore& store, int column, int storeRow) {
 // only as far as the two tie.
 bool ShownBefore(const RowOrder& order, const RowStore& store, int a, int b) {
   uint64_t keyA = order.leads[a], keyB = order.leads[b];
-  if (keyA == keyB && order.column == kNameColumn && !KeyEnded(keyA)) {
-    NameKeyReader readerA(store.CellBytes(a, kNameColumn)), readerB(store.CellBytes(b, kNameColumn));
+  if (keyA == keyB && SortOf(order.column) == ColumnSort::NaturalText && !KeyEnded(keyA)) {
+    NameKeyReader readerA(store.CellBytes(a, order.column)), readerB(store.CellBytes(b, order.column));
     (void)readerA.NextEight();
     (void)readerB.NextEight();
     do {
@@ -367,7 +384,7 @@ int PositionOf(const RowOrder& order, int storeRow) {
 void ResetOrder(RowOrder& order) { order = RowOrder(); }
 
 bool SortRows(RowOrder& order, const RowStore& store, int column, bool descending) {
-  if (column == 0 && !descending) {
+  if (SortOf(column) == ColumnSort::Arrival && !descending) {
     ResetOrder(order);
     order.column = 0;
     return true;
@@ -387,7 +404,7 @@ bool SortRows(RowOrder& order, const RowStore& store, int column, bool descendin
     if (!leadsKept) leads.push_back(entries.back().key);
   }
   scratch.resize(scratch.capacity());
-  SortEntries(store, column, descending, entries.data(), entries.data() + count, scratch.data());
+  SortEntries(SortedCells{store, column}, descending, entries.data(), entries.data() + count, scratch.data());
   order.sorted = true;
   order.column = column;
   order.descending = descending;

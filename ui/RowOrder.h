@@ -11,9 +11,9 @@
 
 #include "ui/RowStore.h"
 
-// 序号 (column 0) by arrival; 文件名 in natural order (digit runs by value,
-// ASCII letters without case); 文件大小 by the bytes the text states, a text
-// stating none after every size. Ties keep arrival order, either way round.
+// Each column sorts as its record says (ui/ResultColumns.h): 序号 by
+// arrival, 文件名 in natural order, 文件大小 by the bytes the text states.
+// Ties keep arrival order, either way round.
 struct RowOrder {
   bool sorted = false;  // false: position and store row are the same, nothing else is kept
   int column = -1;  // the column last sorted by, -1 none (arrival order without an arrow)
@@ -32,8 +32,8 @@ struct RowOrder {
 // Where a stored row is shown (it may be one not yet merged); -1 for -1.
 [[nodiscard]] int PositionOf(const RowOrder& order, int storeRow);
 
-// Sorts every stored row by `column`. 序号 ascending is arrival order, with
-// nothing kept. False when the memory is refused: the order is as it was.
+// Sorts every stored row by `column`. A column sorted by arrival, ascending,
+// is arrival order, with nothing kept. False when the memory is refused: the order is as it was.
 [[nodiscard]] bool SortRows(RowOrder& order, const RowStore& store, int column, bool descending);
 // Back to arrival order, no column sorted.
 void ResetOrder(RowOrder& order);

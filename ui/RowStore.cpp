@@ -23,11 +23,8 @@ void AppendCell(Text& packed, TextView cell) {
 
 }  // namespace
 
-void RowBatch::Add(TextView number, TextView fileName, TextView sizeText, TextView address) {
-  AppendCell(packed, number);
-  AppendCell(packed, fileName);
-  AppendCell(packed, sizeText);
-  AppendCell(packed, address);
+void RowBatch::Add(const TextView (&cells)[kResultColumnCount]) {
+  for (TextView cell : cells) AppendCell(packed, cell);
   ++rowCount;
 }
 
@@ -118,7 +115,7 @@ bool RowStore::Append(const RowBatch& batch, int rowLimit) {
   }
   const char* bytes = batch.packed.data();
   const char* end = bytes + batch.packed.size();
-  // Each row's four texts stay together, copied at once.
+  // Each row's texts stay together, copied at once.
   for (int added = 0; added < taken; ++added) {
     const char* starts[kColumnCount];
     const char* at = bytes;

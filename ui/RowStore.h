@@ -1,25 +1,28 @@
 #pragma once
 // The result list's rows, kept for the owner-data list view that shows them:
 // every cell text in large blocks of bytes, each text followed by a zero byte,
-// and a row a small record of where its four texts are and its check state.
+// and a row a small record of where its texts are (a column each, as
+// ui/ResultColumns.h lists them) and its check state.
 // A stored text never moves. Memory the system refuses is an answer (false,
 // nothing changed), never the fatal report: a full store must not cost the
 // rows it holds. Platform-free; used on one thread.
 #include <cstddef>
 
 #include "text/Text.h"
+#include "ui/ResultColumns.h"
 
-// Rows on their way to the store: each row's four cells, each followed by a
-// zero byte (a cell ends at its first zero byte, as the list shows it).
+// Rows on their way to the store: each row's cells, each followed by a zero
+// byte (a cell ends at its first zero byte, as the list shows it).
 struct RowBatch {
   Text packed;
   int rowCount = 0;
-  void Add(TextView number, TextView fileName, TextView sizeText, TextView address);
+  // A row of cells in the columns' order; the columns left out are empty.
+  void Add(const TextView (&cells)[kResultColumnCount]);
 };
 
 class RowStore {
  public:
-  static constexpr int kColumnCount = 4;
+  static constexpr int kColumnCount = kResultColumnCount;
   static constexpr int kNoRowLimit = 0x7FFFFFFF;
 
   RowStore() = default;
@@ -36,6 +39,7 @@ class RowStore {
   [[nodiscard]] bool Append(const RowBatch& batch, int rowLimit = kNoRowLimit);
   // The cell's text; empty for a row or column that does not exist.
   [[nodiscard]] TextView Cell(int row, int column) const { return CellBytes(row, column); }
+  [[nodiscard]] TextView Cell(int row, ResultColumn column) const { return Cell(row, ColumnIndex(column)); }
   // The same text up to its zero byte, not measured: for a reader that goes
   // on from where it was, as a long text would cost its length each time.
   [[nodiscard]] const char* CellBytes(int row, int column) const;

@@ -7,6 +7,7 @@
 #include "system/SystemFunction.h"
 #include "text/CodePage936.h"
 #include "ui/MainWindowRecord.h"
+#include "ui/ResultColumns.h"
 #include "ui/TransparentLabel.h"
 
 namespace {
@@ -33,13 +34,6 @@ const ControlLayout kControlLayout[10] = {
      LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | WS_TABSTOP | WS_CLIPSIBLINGS, WS_EX_STATICEDGE},
     // Docked at the bottom by the control itself; the rectangle is the design one.
     {ControlId::状态条, ControlKind::StatusBar, ControlId::MainWindow, 0, 427, 671, 20, "", CCS_BOTTOM | SBARS_TOOLTIPS, 0},
-};
-
-const ColumnLayout kColumnLayout[4] = {
-    {"序号", 60},
-    {"      文件名", 450},  // six spaces leave room for 全选框 in the header
-    {"文件大小", 120},
-    {"", 0},  // the download address: kept, never shown
 };
 
 const StatusPartLayout kStatusPartLayout[4] = {
@@ -170,15 +164,14 @@ void SetUpListView(ListView& target, HWND list) {
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, LPARAM(RGB(0, 0, 0)));
   SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
   SendMessageW(list, LVM_SETBKCOLOR, 0, LPARAM(RGB(255, 255, 255)));
-  int index = 0;
-  for (const ColumnLayout& layout : kColumnLayout) {
-    std::wstring title = TextToUtf16(layout.title);
+  for (const ResultColumnRecord& record : kResultColumns) {
+    std::wstring title = TextToUtf16(record.title);
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = layout.width;
+    column.cx = record.width;
     column.pszText = &title[0];
-    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index++), reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(ColumnIndex(record.id)), reinterpret_cast<LPARAM>(&column));
   }
 }
 
@@ -292,9 +285,9 @@ void LayOutForDpi(MainWindow& target, int dpi, const RECT& outer) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
   HWND list = target.超级列表框1.handle;
-  int column = 0;
-  for (const ColumnLayout& layout : kColumnLayout)
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(column++), MAKELPARAM(ScaleToDpi(layout.width, dpi), 0));
+  for (const ResultColumnRecord& record : kResultColumns)
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(ColumnIndex(record.id)),
+                 MAKELPARAM(ScaleToDpi(record.width, dpi), 0));
   KeepOnTheHeader(target.全选框.handle, list, window);
 
   target.textFont = std::move(textFont);

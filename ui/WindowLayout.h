@@ -1,6 +1,7 @@
 #pragma once
 // The layout of the main window: one table of plain records for the
-// controls, and the list's columns, the status bar's parts, the tab order.
+// controls, and the status bar's parts, the tab order; the list's columns
+// are ui/ResultColumns.h's.
 // Every length is for 96 DPI and is scaled to the window's DPI.
 #include <windows.h>
 
@@ -26,18 +27,12 @@ struct ControlLayout {
   DWORD extendedStyle;
 };
 
-struct ColumnLayout {
-  const char* title;
-  int width;
-};
-
 struct StatusPartLayout {
   int width;
   const char* text;
 };
 
 extern const ControlLayout kControlLayout[10];
-extern const ColumnLayout kColumnLayout[4];
 extern const StatusPartLayout kStatusPartLayout[4];
 extern const ControlId kTabOrder[7];
 

@@ -22,7 +22,7 @@ namespace {
 void ListUntilEnded(SearchRunRecord&) {
   while (WorkerShouldGoOn()) {
     int row = app.window.超级列表框1.AppendRow();
-    app.window.超级列表框1.SetCellText(row, 0, DecimalText(row + 1));
+    app.window.超级列表框1.SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
     Sleep(20);
   }
 }
@@ -131,7 +131,7 @@ void CALLBACK DownloadWhilePressingTab(HWND, UINT, UINT_PTR timer, DWORD) {
   ListView& list = app.window.超级列表框1;
   for (int count = 0; count < 3; ++count) {
     const int row = list.AppendRow();
-    list.SetCellText(row, 3, "magnet:?xt=urn:btih:" + DecimalText(row));
+    list.SetCellText(row, ResultColumn::Address, "magnet:?xt=urn:btih:" + DecimalText(row));
     list.SetRowCheck(row, 1);
   }
   SendMessageW(app.window.循环执行.handle, BM_SETCHECK, BST_CHECKED, 0);

@@ -182,9 +182,10 @@ ListView& List() { return app.window.超级列表框1; }
 std::string NumberingFault() {
   const int rows = List().RowCount();
   for (int row = 0; row + 1 < rows; ++row)
-    if (List().GetCellText(row, 0) != DecimalText(row + 1) || List().GetCellText(row, 3).empty())
-      return "row " + std::to_string(row) + " numbered '" + Utf8Of(List().GetCellText(row, 0)) + "' of " +
-             std::to_string(rows);
+    if (List().GetCellText(row, ResultColumn::Number) != DecimalText(row + 1) ||
+        List().GetCellText(row, ResultColumn::Address).empty())
+      return "row " + std::to_string(row) + " numbered '" + Utf8Of(List().GetCellText(row, ResultColumn::Number)) +
+             "' of " + std::to_string(rows);
   return std::string();
 }
 

@@ -44,8 +44,9 @@ TEST(EndedWorker, ThatGetsGoingLateLeavesTheNumbersOfTheCurrentRunAlone) {
   EXPECT_TRUE(PumpUntilSignalled(current.Get(), 30000));
 
   ASSERT_EQ(list.RowCount(), 15);  // 3 pages of 5, each page once
-  for (int row = 0; row < 15; ++row) EXPECT_EQ(list.GetCellText(row, 0), DecimalText(row + 1)) << row;
-  EXPECT_EQ(list.GetCellText(5, 1), "slow page 2 entry 1.zip");
+  for (int row = 0; row < 15; ++row)
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Number), DecimalText(row + 1)) << row;
+  EXPECT_EQ(list.GetCellText(5, ResultColumn::FileName), "slow page 2 entry 1.zip");
   CloseHandle(lateThread);
   ResetAppState();
 }

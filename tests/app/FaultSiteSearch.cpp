@@ -67,10 +67,10 @@ void FaultSiteSearch::ExpectPagesListed(const Text& keyword, int lastPage) {
   ListView& list = app.window.超级列表框1;
   ASSERT_EQ(list.RowCount(), int(expected.size()));
   for (int row = 0; row < int(expected.size()); ++row) {
-    EXPECT_EQ(list.GetCellText(row, 0), DecimalText(row + 1));
-    EXPECT_EQ(list.GetCellText(row, 1), expected[size_t(row)].fileName) << row;
-    EXPECT_EQ(list.GetCellText(row, 2), expected[size_t(row)].sizeText) << row;
-    EXPECT_EQ(list.GetCellText(row, 3), expected[size_t(row)].downloadAddress) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Number), DecimalText(row + 1));
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::FileName), expected[size_t(row)].fileName) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Size), expected[size_t(row)].sizeText) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Address), expected[size_t(row)].downloadAddress) << row;
   }
   EXPECT_EQ(int(SendMessageW(list.handle, LVM_GETITEMCOUNT, 0, 0)), int(expected.size()));
   EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(expected.size())) + " results");

@@ -21,8 +21,8 @@ Text OtherAddress(int row) { return "magnet:?xt=urn:btih:other-" + DecimalText(r
 void PutOtherCheckedRows(void*) {
   for (int count = 0; count < 6; ++count) {
     const int row = List().AppendRow();
-    List().SetCellText(row, 0, DecimalText(row + 1));
-    List().SetCellText(row, 3, OtherAddress(row));
+    List().SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
+    List().SetCellText(row, ResultColumn::Address, OtherAddress(row));
     List().SetRowCheck(row, 1);
   }
 }
@@ -68,7 +68,7 @@ TEST_F(ResultActions, ANewSearchDuringTheHandOffWaitsLeavesItTheAddressesChecked
   EXPECT_LE(otherRowsListedAt.load(), calls[4].tick);
   ASSERT_EQ(List().RowCount(), 6);
   for (int row = 0; row < 6; ++row) {
-    EXPECT_EQ(List().GetCellText(row, 3), OtherAddress(row));
+    EXPECT_EQ(List().GetCellText(row, ResultColumn::Address), OtherAddress(row));
     EXPECT_EQ(List().GetRowCheck(row), 1);
   }
 }

@@ -26,11 +26,13 @@ class ResultActionsAddresses : public ResultActions {
  protected:
   static void SetAddresses(const std::vector<Text>& addresses) {
     AddRows(int(addresses.size()));
-    for (size_t row = 0; row < addresses.size(); ++row) List().SetCellText(int(row), 3, addresses[row]);
+    for (size_t row = 0; row < addresses.size(); ++row)
+      List().SetCellText(int(row), ResultColumn::Address, addresses[row]);
   }
   static void ExpectRowsKept(const std::vector<Text>& addresses) {
     ASSERT_EQ(List().RowCount(), int(addresses.size()));
-    for (size_t row = 0; row < addresses.size(); ++row) EXPECT_EQ(List().GetCellText(int(row), 3), addresses[row]);
+    for (size_t row = 0; row < addresses.size(); ++row)
+      EXPECT_EQ(List().GetCellText(int(row), ResultColumn::Address), addresses[row]);
   }
 };
 

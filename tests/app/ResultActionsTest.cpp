@@ -68,7 +68,7 @@ TEST_F(ResultActions, SelectAllGivesEveryRowTheBoxStateAndDoesNothingOnAnEmptyLi
 TEST_F(ResultActions, CopyPutsTheSelectedAddressExactlyAsAnsiAndUnicodeText) {
   AddRows(3);
   // A double-byte file name is not copied; the address cell may carry 中 (D6 D0).
-  List().SetCellText(1, 3, "magnet:?xt=\xD6\xD0");
+  List().SetCellText(1, ResultColumn::Address, "magnet:?xt=\xD6\xD0");
   Select(1);
   PutMarkerOnClipboard();
   Choose(ControlId::复制下载地址);
@@ -403,7 +403,7 @@ TEST_F(ResultActions, ALinkHoldingQuotesAndSpacesReachesTheMagnetHandlerAsOneArg
   // Its own quotes would close the argument and give the client options of the page's choosing.
   const Text link = "magnet:?xt=urn:btih:0123&dn=\xD6\xD0 a%20b\" \"--save-path=C:\\x\" \"y&x=100%";  // 中
   AddRows(1);
-  List().SetCellText(0, 3, link);
+  List().SetCellText(0, ResultColumn::Address, link);
   Select(0);
   NoticeCloser closer;
   for (const auto form : {MagnetHandlerRegistration::LinkArgument::Quoted,

@@ -21,7 +21,8 @@ class ResultListAtScale : public ResultActions {
   void SetUp() override {
     ResultActions::SetUp();
     RowBatch batch;
-    for (int row = 0; row < kManyRows; ++row) batch.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    for (int row = 0; row < kManyRows; ++row)
+      batch.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
     ASSERT_TRUE(List().AppendRows(batch));
     List().ShowPendingRows();
     SetForegroundWindow(app.window.window.handle);
@@ -89,7 +90,7 @@ class ResultListAtScale : public ResultActions {
   // The arrival numbers (序号) of the rows shown at `positions`.
   static std::string NumbersAt(std::initializer_list<int> positions) {
     std::string numbers;
-    for (int position : positions) numbers += List().GetCellText(position, 0) + " ";
+    for (int position : positions) numbers += List().GetCellText(position, ResultColumn::Number) + " ";
     return numbers;
   }
   static INPUT KeyInput(WORD key, DWORD flags) {
@@ -111,8 +112,8 @@ class ResultListAtScale : public ResultActions {
 TEST_F(ResultListAtScale, RowsChecksAndSelectAllWorkOnEveryRow) {
   EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows);
   EXPECT_EQ(List().RowCount(), kManyRows);
-  EXPECT_EQ(List().GetCellText(kManyRows - 1, 1), FileNameOf(kManyRows - 1));
-  EXPECT_EQ(List().GetCellText(kManyRows - 1, 0), DecimalText(kManyRows));
+  EXPECT_EQ(List().GetCellText(kManyRows - 1, ResultColumn::FileName), FileNameOf(kManyRows - 1));
+  EXPECT_EQ(List().GetCellText(kManyRows - 1, ResultColumn::Number), DecimalText(kManyRows));
 
   SetChecked(app.window.全选框, true);
   SendClick(app.window.全选框.handle);
@@ -183,7 +184,7 @@ TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
   // Rows that arrive now are on top for either action, before the view shows them.
   const auto arrives = [](int row) {
     RowBatch batch;
-    batch.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    batch.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
     ASSERT_TRUE(List().AppendRows(batch));
   };
   arrives(kManyRows);
@@ -231,11 +232,11 @@ TEST_F(ResultListAtScale, CtrlCCopiesAndShiftF10OrTheMenuKeyOpensTheMenuAtTheFoc
 }
 
 TEST_F(ResultListAtScale, TypedTextMovesToTheNextRowWhoseNameBeginsWithItWrappingAtTheEnd) {
-  List().SetCellText(99997, 1, "\xD6\xD0\xCE\xC4 x.iso");  // 中文
-  List().SetCellText(12, 1, "\xD6\xD0\xB9\xFA.iso");       // 中国
-  List().SetCellText(500, 1, "movie.mkv");
-  List().SetCellText(600, 1, "\xD5\x46.iso");  // 誇: its second byte has the value of "F"
-  List().SetCellText(700, 1, "\xD5\x66.iso");  // 說: and this one of "f"
+  List().SetCellText(99997, ResultColumn::FileName, "\xD6\xD0\xCE\xC4 x.iso");  // 中文
+  List().SetCellText(12, ResultColumn::FileName, "\xD6\xD0\xB9\xFA.iso");       // 中国
+  List().SetCellText(500, ResultColumn::FileName, "movie.mkv");
+  List().SetCellText(600, ResultColumn::FileName, "\xD5\x46.iso");  // 誇: its second byte has the value of "F"
+  List().SetCellText(700, ResultColumn::FileName, "\xD5\x66.iso");  // 說: and this one of "f"
   const RECT row = ShownRow(99990);
   LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
   const auto type = [](const std::wstring& text) {
@@ -288,11 +289,11 @@ TEST_F(ResultListAtScale, ACheckBoxTogglesByAClickOnItsBoxAndByTheSpaceBar) {
 }
 
 TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSearchStartsInArrivalOrder) {
-  List().SetCellText(10, 2, "2 GB");
-  List().SetCellText(20, 2, "900 KB");
-  List().SetCellText(30, 2, "\xCE\xB4\xD6\xAA");  // 未知: no size
-  List().SetCellText(40, 2, "1.2 MB");
-  List().SetCellText(50, 2, "0.5 TB");
+  List().SetCellText(10, ResultColumn::Size, "2 GB");
+  List().SetCellText(20, ResultColumn::Size, "900 KB");
+  List().SetCellText(30, ResultColumn::Size, "\xCE\xB4\xD6\xAA");  // 未知: no size
+  List().SetCellText(40, ResultColumn::Size, "1.2 MB");
+  List().SetCellText(50, ResultColumn::Size, "0.5 TB");
   const int last = kManyRows - 1;
   ClickHeader(2);
   EXPECT_EQ(SortArrows(), "--u-");
@@ -309,7 +310,7 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   ClickHeader(1);
   EXPECT_EQ(SortArrows(), "-u--");
   EXPECT_EQ(NumbersAt({2, 10, 11, last}), "3 11 12 100000 ");  // "file 2" before "file 10"
-  EXPECT_EQ(List().GetCellText(2, 1), FileNameOf(2));
+  EXPECT_EQ(List().GetCellText(2, ResultColumn::FileName), FileNameOf(2));
 
   ClickHeader(0);
   EXPECT_EQ(SortArrows(), "u---");
@@ -321,15 +322,15 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   List().DeleteAllRows();
   EXPECT_EQ(SortArrows(), "----");
   RowBatch few;
-  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row));
+  for (int row = 0; row < 3; ++row) few.Add({DecimalText(row + 1), FileNameOf(2 - row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(few));
   EXPECT_EQ(NumbersAt({0, 1, 2}), "1 2 3 ");
 }
 
 TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWayWhileTheWindowAnswers) {
   const Text longName(200000, 'x');
-  List().SetCellText(30, 1, longName);
-  List().SetCellText(7, 1, longName);
+  List().SetCellText(30, ResultColumn::FileName, longName);
+  List().SetCellText(7, ResultColumn::FileName, longName);
   ResponsivenessProbe probe(List().handle);
   ASSERT_TRUE(PumpUntil([&] { return probe.answers > 0; }));
   ClickHeader(1);
@@ -364,7 +365,8 @@ TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLa
   // before the click comes: not yet merged when it is handled.
   const auto rowsLandAbove = [&] {
     RowBatch batch;
-    for (int row = 0; row < 3; ++row, ++arrived) batch.Add(DecimalText(arrived + 1), "file 2 a.iso", "1 GB", AddressOf(arrived));
+    for (int row = 0; row < 3; ++row, ++arrived)
+      batch.Add({DecimalText(arrived + 1), "file 2 a.iso", "1 GB", AddressOf(arrived)});
     ASSERT_TRUE(List().AppendRows(batch));
   };
   const auto post = [](UINT down, UINT up, WPARAM buttons, POINT at) {
@@ -375,30 +377,30 @@ TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLa
 
   // On a row's check box: that row is checked.
   const POINT box = CheckBoxOf(10);
-  const Text boxed = List().GetCellText(10, 0);
+  const Text boxed = List().GetCellText(10, ResultColumn::Number);
   MoveCursorOnList(box);
   rowsLandAbove();
   post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, box);
   ASSERT_TRUE(rowsLanded());
-  EXPECT_EQ(List().GetCellText(13, 0), boxed);
+  EXPECT_EQ(List().GetCellText(13, ResultColumn::Number), boxed);
   EXPECT_EQ(List().GetRowCheck(13), 1);
   EXPECT_EQ(List().GetRowCheck(10), 0);
 
   // On a row's text: that row is selected.
   const RECT line = ShownRow(12);
   const POINT text = {line.left + 120, (line.top + line.bottom) / 2};
-  const Text clicked = List().GetCellText(12, 0);
+  const Text clicked = List().GetCellText(12, ResultColumn::Number);
   MoveCursorOnList(text);
   rowsLandAbove();
   post(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, text);
   ASSERT_TRUE(rowsLanded());
   ASSERT_GE(List().SelectedRow(), 0);
-  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), clicked);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), ResultColumn::Number), clicked);
 
   // A right click: the menu is that row's, 复制下载地址 copies its address.
   const RECT other = ShownRow(14);
   const POINT point = {other.left + 60, (other.top + other.bottom) / 2};
-  const Text address = List().GetCellText(14, 3);
+  const Text address = List().GetCellText(14, ResultColumn::Address);
   MoveCursorOnList(point);
   PutMarkerOnClipboard();
   ASSERT_TRUE(MenuDriver::OpenAndPress({VK_DOWN, VK_RETURN}, [&] {
@@ -410,7 +412,7 @@ TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLa
   // Below the last row of a short list: no row, though rows land there.
   List().DeleteAllRows();
   RowBatch few;
-  for (int row = 0; row < 3; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  for (int row = 0; row < 3; ++row) few.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(few));
   ClickHeader(1);
   const RECT lastRow = ShownRow(2);
@@ -428,7 +430,7 @@ TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRo
   ClickHeader(0);
   ClickHeader(0);  // sorted: the last to arrive on top
   RowBatch more;
-  more.Add(DecimalText(kManyRows + 1), "a.iso", "1 GB", AddressOf(kManyRows));
+  more.Add({DecimalText(kManyRows + 1), "a.iso", "1 GB", AddressOf(kManyRows)});
   bool appended = true;
   std::vector<Notice> notices;
   {
@@ -461,41 +463,41 @@ TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelect
   PumpMessagesFor(50);
   const int top = int(Send(LVM_GETTOPINDEX, 0, 0));
   ASSERT_GT(top, 40000);
-  const Text topNumber = List().GetCellText(top, 0);
+  const Text topNumber = List().GetCellText(top, ResultColumn::Number);
   // The user's row stays the user's: 复制下载地址 must copy the row chosen.
   Select(top + 5);
-  const Text selectedNumber = List().GetCellText(top + 5, 0);
+  const Text selectedNumber = List().GetCellText(top + 5, ResultColumn::Number);
 
   RowBatch more;
-  more.Add("100001", "zzz.iso", "1 GB", AddressOf(kManyRows));
-  more.Add("100002", "file 3 a.iso", "1 GB", AddressOf(kManyRows + 1));
-  more.Add("100003", "FILE 03 a.iso", "1 GB", AddressOf(kManyRows + 2));
+  more.Add({"100001", "zzz.iso", "1 GB", AddressOf(kManyRows)});
+  more.Add({"100002", "file 3 a.iso", "1 GB", AddressOf(kManyRows + 1)});
+  more.Add({"100003", "FILE 03 a.iso", "1 GB", AddressOf(kManyRows + 2)});
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(60);
   EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 3);
   EXPECT_EQ(NumbersAt({3, 4, 5, kManyRows + 2}), "100002 100003 4 100001 ");  // ties: after the rows before them
   EXPECT_EQ(int(Send(LVM_GETTOPINDEX, 0, 0)), top + 2);
-  EXPECT_EQ(List().GetCellText(top + 2, 0), topNumber);
+  EXPECT_EQ(List().GetCellText(top + 2, ResultColumn::Number), topNumber);
   ASSERT_GE(List().SelectedRow(), 0);
-  EXPECT_EQ(List().GetCellText(List().SelectedRow(), 0), selectedNumber);
+  EXPECT_EQ(List().GetCellText(List().SelectedRow(), ResultColumn::Number), selectedNumber);
   EXPECT_EQ(int(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED)), List().SelectedRow());
 }
 
 TEST_F(ResultListAtScale, RowsInSightOfASortedListShowSoonAndItsCountFollowsRowsBelow) {
   ClickHeader(1);
   RowBatch top, below;
-  top.Add("100001", "a.iso", "1 GB", AddressOf(kManyRows));
-  below.Add("100002", "zzz.iso", "1 GB", AddressOf(kManyRows + 1));
+  top.Add({"100001", "a.iso", "1 GB", AddressOf(kManyRows)});
+  below.Add({"100002", "zzz.iso", "1 GB", AddressOf(kManyRows + 1)});
   ASSERT_TRUE(List().AppendRows(top));
   PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine
-  EXPECT_EQ(List().GetCellText(0, 1), "a.iso");  // merged by the timer: nothing asked the view
+  EXPECT_EQ(List().GetCellText(0, ResultColumn::FileName), "a.iso");  // merged by the timer: nothing asked the view
   ASSERT_TRUE(List().AppendRows(below));
   // Rows below the view wait for the count; a reader gets every row at once, merged.
   EXPECT_EQ(Send(LVM_GETITEMCOUNT, 0, 0), kManyRows + 2);
-  EXPECT_EQ(List().GetCellText(kManyRows + 1, 1), "zzz.iso");
+  EXPECT_EQ(List().GetCellText(kManyRows + 1, ResultColumn::FileName), "zzz.iso");
   ASSERT_TRUE(List().AppendRows(below));
   PumpMessagesFor(800);  // redrawn rows wait 250 ms, the count of rows below 500
-  EXPECT_EQ(List().GetCellText(kManyRows + 2, 1), "zzz.iso");
+  EXPECT_EQ(List().GetCellText(kManyRows + 2, ResultColumn::FileName), "zzz.iso");
   EXPECT_FALSE(List().rowCountThrottle.Pending());
   EXPECT_EQ(List().rowCountShown, kManyRows + 3);
   EXPECT_EQ(List().AppendRow(), 0);  // its position: an empty name sorts first
@@ -504,7 +506,7 @@ TEST_F(ResultListAtScale, RowsInSightOfASortedListShowSoonAndItsCountFollowsRows
 TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList) {
   RowBatch more;
   for (int row = kManyRows; row < kManyRows + 100; ++row)
-    more.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    more.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(60);
   EXPECT_TRUE(List().rowCountThrottle.Pending());  // out of sight: only the scroll bar lags, for a moment
@@ -523,7 +525,7 @@ TEST_F(ResultListAtScale, RowsAddedBelowTheViewAreThereForWhoeverTurnsToTheList)
 TEST_F(ResultListAtScale, OnceTheRunStopsRowsBelowTheViewFollowAsSoonAsRowsInSight) {
   RowBatch more;
   for (int row = kManyRows; row < kManyRows + 100; ++row)
-    more.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+    more.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(more));
   PumpMessagesFor(60);
   ASSERT_TRUE(List().rowCountThrottle.Pending());  // below the view: the long delay
@@ -536,7 +538,7 @@ TEST_F(ResultListAtScale, OnceTheRunStopsRowsBelowTheViewFollowAsSoonAsRowsInSig
 TEST_F(ResultListAtScale, RowsInSightShowWithin50Milliseconds) {
   List().DeleteAllRows();
   RowBatch few;
-  for (int row = 0; row < 5; ++row) few.Add(DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row));
+  for (int row = 0; row < 5; ++row) few.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(few));
   EXPECT_TRUE(List().rowCountThrottle.Pending());
   PumpMessagesFor(150);  // 45 ms by the timer, with slack for a loaded machine; rows below wait 500

@@ -19,7 +19,9 @@
 namespace {
 
 bool TakeEntry(void* context, const Text* groups) {
-  static_cast<std::vector<TextList>*>(context)->push_back({groups[0], groups[1], groups[2]});
+  static_cast<std::vector<TextList>*>(context)->push_back({Text(EntryGroup(groups, ResultColumn::FileName)),
+                                                           Text(EntryGroup(groups, ResultColumn::Size)),
+                                                           Text(EntryGroup(groups, ResultColumn::Address))});
   return true;
 }
 

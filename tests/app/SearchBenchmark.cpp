@@ -396,9 +396,9 @@ std::vector<RowBatch> BenchmarkBatches(int rows) {
   std::vector<RowBatch> batches((rows + kBatchRows - 1) / kBatchRows);
   for (int row = 0; row < rows; ++row) {
     const Text number = DecimalText(row + 1);
-    batches[row / kBatchRows].Add(number, "Movie " + DecimalText((row * 7919) % 100003) + " part " + number + ".mkv",
-                                  DecimalText(row % 1000) + "." + DecimalText(row % 10) + " MB",
-                                  "magnet:?xt=urn:btih:" + number);
+    batches[row / kBatchRows].Add({number, "Movie " + DecimalText((row * 7919) % 100003) + " part " + number + ".mkv",
+                                   DecimalText(row % 1000) + "." + DecimalText(row % 10) + " MB",
+                                   "magnet:?xt=urn:btih:" + number});
   }
   return batches;
 }
@@ -416,7 +416,7 @@ std::vector<RowBatch> SharedTitleBatches(int rows) {
     const Text number = DecimalText(row + 1);
     Text name = shared + " E" + DecimalText(row * 7919LL % 1000003) + " part " + number;
     name.append(kLength - 4 - name.size(), '-');
-    batches[row / kBatchRows].Add(number, name + ".mkv", "1.0 MB", "magnet:?xt=urn:btih:" + number);
+    batches[row / kBatchRows].Add({number, name + ".mkv", "1.0 MB", "magnet:?xt=urn:btih:" + number});
   }
   return batches;
 }
@@ -453,8 +453,8 @@ void PrintSortingFigures() {
     RowStore store;
     RowBatch batch;
     const Text name(length, 'x');
-    batch.Add("1", name, "1 MB", "magnet:?xt=urn:btih:1");
-    batch.Add("2", name, "1 MB", "magnet:?xt=urn:btih:2");
+    batch.Add({"1", name, "1 MB", "magnet:?xt=urn:btih:1"});
+    batch.Add({"2", name, "1 MB", "magnet:?xt=urn:btih:2"});
     (void)store.Append(batch);
     const Text what = "2 names of " + DecimalText(int(length)) + " identical bytes";
     PrintSortTime(store, 1, what.c_str(), "target well under 1000 ms");

@@ -28,7 +28,7 @@ const Text& PartText(int index) { return app.window.状态条.parts[index].text;
 void ListUntilEnded(SearchRunRecord&) {
   while (WorkerShouldGoOn()) {
     int row = List().AppendRow();
-    List().SetCellText(row, 0, DecimalText(row + 1));
+    List().SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
     app.window.状态条.SetPartText(3, "together " + DecimalText(row + 1) + " results");
     Sleep(5);
   }
@@ -36,7 +36,8 @@ void ListUntilEnded(SearchRunRecord&) {
 
 // A run that ends by itself after three rows, as at a page without entries.
 void ListThreeRowsAndEnd(SearchRunRecord& run) {
-  for (int row = 0; row < 3 && WorkerShouldGoOn(); ++row) List().SetCellText(List().AppendRow(), 0, "x");
+  for (int row = 0; row < 3 && WorkerShouldGoOn(); ++row)
+    List().SetCellText(List().AppendRow(), ResultColumn::Number, "x");
   FinishSearchRun(run);
 }
 
@@ -103,7 +104,7 @@ TEST_F(SearchControls, IdleSearchClickEmptiesTheListTakesTheKeywordAndStartsAWor
   EXPECT_TRUE(app.search.workerThread);
   EXPECT_EQ(PartText(3), "together 7 results");  // until the new run counts its first row
   ASSERT_TRUE(RowsReach(3));
-  EXPECT_EQ(List().GetCellText(0, 0), "1");
+  EXPECT_EQ(List().GetCellText(0, ResultColumn::Number), "1");
 }
 
 TEST_F(SearchControls, RunningSearchClickEndsTheRunAndKeepsItsRows) {
@@ -130,7 +131,7 @@ TEST_F(SearchControls, StopClickPausesAndResumesTheSameRun) {
   ExpectState(kClose, kStop, 1000);
   ASSERT_TRUE(RowsReach(rows + 3));
   // The same run went on: its numbers follow on without a gap.
-  EXPECT_EQ(List().GetCellText(rows, 0), DecimalText(rows + 1));
+  EXPECT_EQ(List().GetCellText(rows, ResultColumn::Number), DecimalText(rows + 1));
 }
 
 TEST_F(SearchControls, PausedSearchClickEndsThePausedRunKeepsItsRowsAndResetsThePauseButton) {

@@ -44,7 +44,7 @@ TEST_F(FaultSiteSearch, APageInACharsetTheStreamCannotReadKeepsItsTextAndItsRows
   // Page 3 declares "x-no-such-charset" and is written in code page 936.
   ASSERT_TRUE(SearchUntilEnd("charset.3"));
   ExpectPagesListed("charset.3", 4);
-  EXPECT_EQ(app.window.超级列表框1.GetCellText(10, 1), "字符集 2 号页面 条目 1.iso");
+  EXPECT_EQ(app.window.超级列表框1.GetCellText(10, ResultColumn::FileName), "字符集 2 号页面 条目 1.iso");
   ExpectIdle();
   ExpectReason("");
 }

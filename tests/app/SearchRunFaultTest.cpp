@@ -92,10 +92,10 @@ TEST_P(SearchRunFault, ListsWhatArrivedAndGoesOnOrEndsQuietly) {
   ListView& list = app.window.超级列表框1;
   ASSERT_EQ(list.RowCount(), int(expected.size()));
   for (int row = 0; row < int(expected.size()); ++row) {
-    ASSERT_EQ(list.GetCellText(row, 0), DecimalText(row + 1));
-    ASSERT_EQ(list.GetCellText(row, 1), expected[row].fileName) << row;
-    ASSERT_EQ(list.GetCellText(row, 2), expected[row].sizeText) << row;
-    ASSERT_EQ(list.GetCellText(row, 3), expected[row].downloadAddress) << row;
+    ASSERT_EQ(list.GetCellText(row, ResultColumn::Number), DecimalText(row + 1));
+    ASSERT_EQ(list.GetCellText(row, ResultColumn::FileName), expected[row].fileName) << row;
+    ASSERT_EQ(list.GetCellText(row, ResultColumn::Size), expected[row].sizeText) << row;
+    ASSERT_EQ(list.GetCellText(row, ResultColumn::Address), expected[row].downloadAddress) << row;
   }
   EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(expected.size())) + " results");
   EXPECT_EQ(app.window.搜索_按钮.GetCaption(), "开始");

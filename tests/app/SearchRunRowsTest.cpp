@@ -22,8 +22,8 @@ Text CountOf(int rows) { return "together " + DecimalText(rows) + " results"; }
 void ExpectNumberedAndCounted() {
   const int rows = List().RowCount();
   for (int row = 0; row < rows; ++row) {
-    if (List().GetCellText(row, 0) != DecimalText(row + 1)) {
-      ADD_FAILURE() << "row " << row << " is numbered " << List().GetCellText(row, 0);
+    if (List().GetCellText(row, ResultColumn::Number) != DecimalText(row + 1)) {
+      ADD_FAILURE() << "row " << row << " is numbered " << List().GetCellText(row, ResultColumn::Number);
       return;
     }
   }
@@ -58,7 +58,8 @@ TEST_F(SearchRunTest, APauseMidSearchHoldsEveryRowAndTheRunGoesOnWithoutAGap) {
   ASSERT_TRUE(PumpUntilEnded(worker));
   EXPECT_EQ(List().RowCount(), kLongSearchRows);
   ExpectNumberedAndCounted();
-  EXPECT_EQ(List().GetCellText(kLongSearchRows - 1, 3), SplitText(site.Rows("bench-6x800").back(), "\t")[2]);
+  EXPECT_EQ(List().GetCellText(kLongSearchRows - 1, ResultColumn::Address),
+            SplitText(site.Rows("bench-6x800").back(), "\t")[2]);
 }
 
 TEST_F(SearchRunTest, AStopMidSearchKeepsTheRowsNumberedAndAddsNothingAfterIt) {

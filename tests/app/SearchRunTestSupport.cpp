@@ -56,10 +56,10 @@ void SearchRunTest::ExpectListed(const TextList& rows) {
   for (int row = 0; row < int(rows.size()); ++row) {
     const TextList cells = SplitText(rows[size_t(row)], "\t");
     ASSERT_EQ(cells.size(), 3u) << rows[size_t(row)];
-    EXPECT_EQ(list.GetCellText(row, 0), DecimalText(row + 1));
-    EXPECT_EQ(list.GetCellText(row, 1), cells[0]) << row;
-    EXPECT_EQ(list.GetCellText(row, 2), cells[1]) << row;
-    EXPECT_EQ(list.GetCellText(row, 3), cells[2]) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Number), DecimalText(row + 1));
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::FileName), cells[0]) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Size), cells[1]) << row;
+    EXPECT_EQ(list.GetCellText(row, ResultColumn::Address), cells[2]) << row;
   }
   EXPECT_EQ(app.window.状态条.parts[3].text, "together " + DecimalText(int(rows.size())) + " results");
 }

@@ -82,25 +82,25 @@ TEST_F(ControlOperations, RowsAppendWithEmptyUncheckedCells) {
   EXPECT_EQ(list.AppendRow(), 1);
   EXPECT_EQ(list.RowCount(), 2);
   EXPECT_EQ(list.GetRowCheck(1), 0);
-  EXPECT_EQ(list.GetCellText(1, 2), "");
-  list.SetCellText(1, 3, "magnet:?xt=" + kChinese);
-  EXPECT_EQ(list.GetCellText(1, 3), "magnet:?xt=" + kChinese);
+  EXPECT_EQ(list.GetCellText(1, ResultColumn::Size), "");
+  list.SetCellText(1, ResultColumn::Address, "magnet:?xt=" + kChinese);
+  EXPECT_EQ(list.GetCellText(1, ResultColumn::Address), "magnet:?xt=" + kChinese);
   list.DeleteAllRows();
   EXPECT_EQ(list.RowCount(), 0);
 }
 
 TEST_F(ControlOperations, CellsOutOfRangeGiveEmptyAndChangeNothing) {
   ASSERT_EQ(list.AppendRow(), 0);
-  list.SetCellText(0, 0, "1");
-  list.SetCellText(1, 0, "x");
-  list.SetCellText(0, 4, "x");
-  list.SetCellText(-1, 3, "x");  // never every row
-  EXPECT_EQ(list.GetCellText(-1, 3), "");
-  EXPECT_EQ(list.GetCellText(0, 4), "");
+  list.SetCellText(0, ResultColumn::Number, "1");
+  list.SetCellText(1, ResultColumn::Number, "x");
+  list.SetCellText(0, kResultColumnCount, "x");
+  list.SetCellText(-1, ResultColumn::Address, "x");  // never every row
+  EXPECT_EQ(list.GetCellText(-1, ResultColumn::Address), "");
+  EXPECT_EQ(list.GetCellText(0, kResultColumnCount), "");
   EXPECT_EQ(list.GetCellText(0, -1), "");
-  EXPECT_EQ(list.GetCellText(1, 0), "");
-  EXPECT_EQ(list.GetCellText(0, 0), "1");
-  EXPECT_EQ(list.GetCellText(0, 3), "");
+  EXPECT_EQ(list.GetCellText(1, ResultColumn::Number), "");
+  EXPECT_EQ(list.GetCellText(0, ResultColumn::Number), "1");
+  EXPECT_EQ(list.GetCellText(0, ResultColumn::Address), "");
   EXPECT_EQ(list.RowCount(), 1);
 }
 

@@ -156,7 +156,7 @@ TEST_F(MainWindowLayout, EditAndListUseTheChineseTextFont) {
   EXPECT_EQ(SendMessageW(Control(ControlId::编辑框1), EM_GETLIMITTEXT, 0, 0) >= 0x7FFE, true);
 }
 
-TEST_F(MainWindowLayout, ListHasItsExtendedStylesColoursAndFourColumns) {
+TEST_F(MainWindowLayout, ListHasItsExtendedStylesColoursAndColumns) {
   HWND list = Control(ControlId::超级列表框1);
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
             LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);
@@ -165,25 +165,27 @@ TEST_F(MainWindowLayout, ListHasItsExtendedStylesColoursAndFourColumns) {
   EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
   const struct {
+    ResultColumn id;
     const wchar_t* title;
     int width;
   } columns[] = {
-      {L"\u5E8F\u53F7", 60},                     // 序号
-      {L"      \u6587\u4EF6\u540D", 450},        // six spaces, 文件名
-      {L"\u6587\u4EF6\u5927\u5C0F", 120},        // 文件大小
-      {L"", 0},
+      {ResultColumn::Number, L"\u5E8F\u53F7", 60},                   // 序号
+      {ResultColumn::FileName, L"      \u6587\u4EF6\u540D", 450},  // six spaces, 文件名
+      {ResultColumn::Size, L"\u6587\u4EF6\u5927\u5C0F", 120},      // 文件大小
+      {ResultColumn::Address, L"", 0},
   };
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 4);
-  for (int index = 0; index < 4; ++index) {
+  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), kResultColumnCount);
+  for (const auto& expected : columns) {
     wchar_t title[64] = {};
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.pszText = title;
     column.cchTextMax = 64;
-    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(title, columns[index].title);
-    EXPECT_EQ(column.cx, columns[index].width);
+    ASSERT_TRUE(
+        SendMessageW(list, LVM_GETCOLUMNW, WPARAM(ColumnIndex(expected.id)), reinterpret_cast<LPARAM>(&column)));
+    EXPECT_STREQ(title, expected.title);
+    EXPECT_EQ(column.cx, expected.width);
     EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
   }
 }

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kNameColumn = 1;
+constexpr int kNameColumn = ColumnIndex(ResultColumn::FileName);
 
 bool IsDigit(char letter) { return letter >= '0' && letter <= '9'; }
 
@@ -66,7 +66,7 @@ std::vector<int> ExpectedOrder(const std::vector<std::string>& names, bool desce
 
 RowBatch NamedRows(const std::vector<std::string>& names, size_t from, size_t to) {
   RowBatch batch;
-  for (size_t row = from; row < to; ++row) batch.Add(DecimalText(int(row) + 1), names[row], "1 MB", "magnet:?");
+  for (size_t row = from; row < to; ++row) batch.Add({DecimalText(int(row) + 1), names[row], "1 MB", "magnet:?"});
   return batch;
 }
 

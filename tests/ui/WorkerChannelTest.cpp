@@ -34,8 +34,8 @@ void ReadAndWriteOnce(void*) {
   seen.caption = mainWindow.搜索_按钮.GetCaption();
   seen.checked = mainWindow.精确框.IsChecked();
   seen.appended = mainWindow.超级列表框1.AppendRow();
-  mainWindow.超级列表框1.SetCellText(seen.appended, 1, "\xD6\xD0");  // 中
-  seen.cell = mainWindow.超级列表框1.GetCellText(seen.appended, 1);
+  mainWindow.超级列表框1.SetCellText(seen.appended, ResultColumn::FileName, "\xD6\xD0");  // 中
+  seen.cell = mainWindow.超级列表框1.GetCellText(seen.appended, ResultColumn::FileName);
   seen.rowCount = mainWindow.超级列表框1.RowCount();
   mainWindow.状态条.SetPartText(3, "together 1 results");
   mainWindow.记时间.SetInterval(1000);
