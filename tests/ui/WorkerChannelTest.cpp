@@ -70,14 +70,12 @@ LRESULT CALLBACK CountOperationMessages(HWND window, UINT message, WPARAM wParam
   return CallWindowProcW(mainWindowProcedure, window, message, wParam, lParam);
 }
 
-void NoteOperationMessage(void*) { operationRanUnder.push_back(operationMessages); }
-
 constexpr int kQuickOperations = 2000;
 
 // Operations that cost the UI thread nothing, one straight after the other.
 void QuickOperations(void*) {
   for (int each = 0; each < kQuickOperations; ++each)
-    if (!RunForWorker(NoteOperationMessage, nullptr)) return;
+    if (!RunForWorker([] { operationRanUnder.push_back(operationMessages); })) return;
 }
 
 class WorkerChannel : public ::testing::Test {
@@ -146,13 +144,14 @@ TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
 // five handed on, then one the worker waits for, as a run's last page does.
 HANDLE queueNow = nullptr;
 std::vector<int> carriedOut;  // UI thread only
-void NoteOperation(void* number) { carriedOut.push_back(int(reinterpret_cast<INT_PTR>(number))); }
-void Keep(void*) {}
+WorkerOperation NoteOperation(int number) {
+  return [number] { carriedOut.push_back(number); };
+}
 void QueueWhilePausedThenWait(void*) {
   WaitForSingleObject(queueNow, INFINITE);
-  for (INT_PTR number = 1; number <= 5; ++number)
-    if (!HandOnForWorker(NoteOperation, Keep, reinterpret_cast<void*>(number))) return;
-  seen.leftAtGate = RunForWorker(NoteOperation, reinterpret_cast<void*>(INT_PTR(6)));
+  for (int number = 1; number <= 5; ++number)
+    if (!HandOnForWorker(NoteOperation(number))) return;
+  seen.leftAtGate = RunForWorker(NoteOperation(6));
 }
 
 TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterResume) {
