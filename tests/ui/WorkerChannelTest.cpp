@@ -140,14 +140,16 @@ TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
   EXPECT_TRUE(PumpUntil([&] { return list.RowCount() >= rows + 5; }));
 }
 
-// Operations queued while paused, each with its message used up by the pause:
-// five handed on, then one the worker waits for, as a run's last page does.
+// One operation the worker waits for at once; then, when told (while paused,
+// each message used up by the pause), five handed on and one it waits for, as
+// a run's last page does.
 HANDLE queueNow = nullptr;
 std::vector<int> carriedOut;  // UI thread only
 WorkerOperation NoteOperation(int number) {
   return [number] { carriedOut.push_back(number); };
 }
 void QueueWhilePausedThenWait(void*) {
+  if (!RunForWorker(NoteOperation(0))) return;
   WaitForSingleObject(queueNow, INFINITE);
   for (int number = 1; number <= 5; ++number)
     if (!HandOnForWorker(NoteOperation(number))) return;
@@ -165,7 +167,7 @@ TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterRes
   EXPECT_TRUE(carriedOut.empty());
   ResumeCurrentRun(mainWindow.channel);
   ASSERT_TRUE(PumpUntilSignalled(thread, 1000));
-  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(seen.leftAtGate);
 }
 
@@ -189,9 +191,26 @@ TEST_F(WorkerChannel, OperationsWhosePostIsRefusedWaitForTheUiThreadsLookAndRunI
     CarryOutQueuedOperations(mainWindow.channel);
     return Finished();
   }, 5000));
-  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(seen.leftAtGate);
   EXPECT_FALSE(RunLostItsMessage(mainWindow.channel));
+}
+
+// The worker's answer is its own operation's, not the one carried out before it.
+TEST_F(WorkerChannel, AnOperationTheWorkerWaitsOnThatTheEndDropsSaysSo) {
+  KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  queueNow = event.Get();
+  carriedOut.clear();
+  seen.leftAtGate = true;
+  Start(QueueWhilePausedThenWait);
+  ASSERT_TRUE(PumpUntil([] { return !carriedOut.empty(); }));
+  PauseCurrentRun(mainWindow.channel);
+  SetEvent(queueNow);
+  PumpMessagesFor(300);  // the worker now waits on its last operation
+  EndCurrentRun(mainWindow.channel);
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0}));
+  EXPECT_FALSE(seen.leftAtGate);
 }
 
 TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
