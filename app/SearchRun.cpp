@@ -29,62 +29,21 @@ constexpr DWORD kPaceAfterTooManyRequests = 1000;
 // the copies a page of a few hundred megabytes takes.
 constexpr size_t kMostPageBytes = 32 * 1024 * 1024;
 
-// Rows for the UI thread, with the state they are listed in and the run's
-// repeats left out so far.
-struct ListedRows {
-  AppState* app;
-  RowBatch rows;
-  int repeatsLeftOut;
-};
-
-void ListHandedRows(void* context) {
-  auto* handed = static_cast<ListedRows*>(context);
-  handed->app->search.repeatsLeftOut = handed->repeatsLeftOut;
-  ListRows(*handed->app, handed->rows);
-  delete handed;
-}
-
-void DiscardHandedRows(void* context) { delete static_cast<ListedRows*>(context); }
-
-// Hands rows on to the UI thread without waiting; false once the run has ended.
+// Hands rows on to the UI thread without waiting, with the run's repeats left
+// out so far; false once the run has ended.
 [[nodiscard]] bool HandOnRows(SearchRunRecord& run, RowBatch rows) {
-  return HandOnForWorker(ListHandedRows, DiscardHandedRows, new ListedRows{run.app, std::move(rows), run.repeats});
+  return HandOnForWorker([app = run.app, rows = std::move(rows), repeatsLeftOut = run.repeats] {
+    app->search.repeatsLeftOut = repeatsLeftOut;
+    ListRows(*app, rows);
+  });
 }
 
 // The run's one wait for the UI thread, at its end: the controls go Idle
-// after the rows handed on before, with the reason for a failed page.
-struct FinishedRun {
-  AppState* app;
-  Text reason;  // empty when the run ended by itself
-};
-
-void FinishOnUiThread(void* context) {
-  const FinishedRun& end = *static_cast<FinishedRun*>(context);
-  EndRun(*end.app, RunEnding::Finished, end.reason);
-}
-
-// Ends the run on the UI thread with `reason` (empty: it ended by itself).
+// after the rows handed on before, with `reason` for a failed page (empty:
+// the run ended by itself).
 void FinishRun(SearchRunRecord& run, Text reason) {
-  FinishedRun end{run.app, std::move(reason)};
-  (void)RunForWorker(FinishOnUiThread, &end);
+  (void)RunForWorker([app = run.app, reason = std::move(reason)] { EndRun(*app, RunEnding::Finished, reason); });
 }
-
-// A wait the site asked for, as the title shows it.
-struct ShownWait {
-  AppState* app;
-  int pageNumber;
-  int secondsLeft;
-};
-
-void ShowWaitOnUiThread(void* context) {
-  const auto* wait = static_cast<ShownWait*>(context);
-  ShowSiteWait(*wait->app, wait->pageNumber, wait->secondsLeft);
-  delete wait;
-}
-
-void DiscardShownWait(void* context) { delete static_cast<ShownWait*>(context); }
-
-void ClearWaitOnUiThread(void* context) { ClearEndReason(*static_cast<AppState*>(context)); }
 
 // Why a run ends at a page that the program could not hold (its body, text
 // or a copy of it), after "第N页: ".
@@ -117,13 +76,14 @@ struct FetchedPage {
   for (DWORD left = milliseconds; left > 0;) {
     // Down to whole seconds first, so that each second shown lasts one.
     const DWORD step = left % 1000 != 0 ? left % 1000 : 1000;
-    if (!HandOnForWorker(ShowWaitOnUiThread, DiscardShownWait,
-                         new ShownWait{run.app, run.pageNumber, int((left + 999) / 1000)}) ||
-        !WorkerWaitFor(step))
-      return false;
+    const int secondsLeft = int((left + 999) / 1000);
+    const bool shown = HandOnForWorker([app = run.app, pageNumber = run.pageNumber, secondsLeft] {
+      ShowSiteWait(*app, pageNumber, secondsLeft);
+    });
+    if (!shown || !WorkerWaitFor(step)) return false;
     left -= step;
   }
-  return RunForWorker(ClearWaitOnUiThread, run.app);
+  return RunForWorker([app = run.app] { ClearEndReason(*app); });
 }
 
 // Fetches and matches the page, asking again after a failure worth it; false

@@ -4,11 +4,6 @@
 
 #include "ui/WorkerChannel.h"
 
-template <typename Operation>
-void PerformOperation(void* operation) {
-  (*static_cast<Operation*>(operation))();
-}
-
 // Runs `operation` at once on the window's own thread, or through the calling
 // worker's run otherwise; false when it was dropped and did not run.
 template <typename Operation>
@@ -17,5 +12,6 @@ template <typename Operation>
     operation();
     return true;
   }
-  return RunForWorker(&PerformOperation<Operation>, &operation);
+  // The worker waits for it: the closure may refer to the operation on its stack.
+  return RunForWorker([&operation] { operation(); });
 }

@@ -1,17 +1,21 @@
 #include "ui/WorkerChannel.h"
 
+#include <list>
+#include <utility>
+
 #include "system/Holders.h"
 #include "system/WindowMessages.h"
 
-// One operation of a worker: on the worker's stack while it waits for it, or
-// on the heap when handed on (`discard` set), freed once carried out or dropped.
-struct PendingOperation {
-  void (*perform)(void*);
-  void (*discard)(void*);
-  void* context;
-  PendingOperation* next;
-  bool performed;
+// One operation of a worker's on its way to the UI thread.
+struct QueuedOperation {
+  WorkerOperation perform;
+  bool waited;  // the worker waits until it has been carried out or dropped
 };
+
+// A list, so that an operation's node is allocated before the run's lock is
+// taken and only linked in or out under it: a refused allocation raises the
+// fatal report, whose orderly end takes the lock to end the run.
+using OperationQueue = std::list<QueuedOperation>;
 
 struct WorkerRun {
   HWND window;
@@ -30,8 +34,8 @@ struct WorkerRun {
   // The last post was refused (the window's queue full): what is queued
   // waits for the UI thread to look (RunLostItsMessage).
   bool postRefused = false;
-  PendingOperation* first = nullptr;
-  PendingOperation* last = nullptr;
+  OperationQueue queue;
+  bool waitedPerformed = false;  // the answer for the operation the worker waits on
   KernelHandle gate{CreateEventW(nullptr, TRUE, TRUE, nullptr)};            // set unless paused
   KernelHandle pausedOrEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set while paused, and once ended
   KernelHandle operationDone{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // one worker, one wait
@@ -47,28 +51,10 @@ void LetGo(WorkerRun* run) {
   delete run;
 }
 
-PendingOperation* TakeFirst(WorkerRun& run) {
-  PendingOperation* operation = run.first;
-  if (operation) {
-    run.first = operation->next;
-    if (!run.first) run.last = nullptr;
-  }
-  return operation;
-}
-
-// Under the run's lock.
-void Append(WorkerRun& run, PendingOperation* operation) {
-  if (run.last)
-    run.last->next = operation;
-  else
-    run.first = operation;
-  run.last = operation;
-}
-
 // Under the run's lock: true when a message must be posted for what is queued
 // (the caller posts it outside the lock).
 bool NeedsMessage(WorkerRun& run) {
-  if (run.messagePosted || !run.first || run.ended || run.paused) return false;
+  if (run.messagePosted || run.queue.empty() || run.ended || run.paused) return false;
   run.messagePosted = true;
   return true;
 }
@@ -83,13 +69,22 @@ void PostOperationMessage(WorkerRun& run) {
   if (!posted) run.messagePosted = false;
 }
 
-void Drop(PendingOperation* operation) {
-  if (!operation->discard) {
-    operation->performed = false;
-    return;
+// Queues the calling worker's operation; false once the run has ended, the
+// operation then destroyed on return, after the lock.
+[[nodiscard]] bool Queue(WorkerRun& run, WorkerOperation operation, bool waited) {
+  OperationQueue queued;
+  queued.push_back({std::move(operation), waited});
+  bool post;
+  {
+    Lock lock(run.lock);
+    if (run.ended) return false;
+    if (waited) run.waitedPerformed = false;
+    run.queue.splice(run.queue.end(), queued);
+    post = NeedsMessage(run);
   }
-  operation->discard(operation->context);
-  delete operation;
+  // Carried out or dropped by the UI thread, even when the post was refused.
+  if (post) PostOperationMessage(run);
+  return true;
 }
 
 }  // namespace
@@ -129,43 +124,17 @@ bool WorkerWaitUntil(HANDLE object) {
   }
 }
 
-bool RunForWorker(void (*perform)(void*), void* context) {
+bool RunForWorker(WorkerOperation operation) {
   WorkerRun* run = runOfThisThread;
-  if (!run) return false;
-  PendingOperation operation{perform, nullptr, context, nullptr, false};
-  bool post;
-  {
-    Lock lock(run->lock);
-    if (run->ended) return false;
-    Append(*run, &operation);
-    post = NeedsMessage(*run);
-  }
-  // Carried out or dropped by the UI thread, even when the post was refused.
-  if (post) PostOperationMessage(*run);
+  if (!run || !Queue(*run, std::move(operation), true)) return false;
   WaitForSingleObject(run->operationDone.Get(), INFINITE);
   Lock lock(run->lock);
-  return operation.performed;
+  return run->waitedPerformed;
 }
 
-bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* context) {
+bool HandOnForWorker(WorkerOperation operation) {
   WorkerRun* run = runOfThisThread;
-  if (!run) {
-    discard(context);
-    return false;
-  }
-  auto* operation = new PendingOperation{perform, discard, context, nullptr, false};
-  bool post;
-  {
-    Lock lock(run->lock);
-    if (run->ended) {
-      Drop(operation);
-      return false;
-    }
-    Append(*run, operation);
-    post = NeedsMessage(*run);
-  }
-  if (post) PostOperationMessage(*run);
-  return true;
+  return run && Queue(*run, std::move(operation), false);
 }
 
 WorkerRun* BeginWorkerRun(WorkerChannel& channel, HWND mainWindow, WorkerBody body, void* context,
@@ -228,26 +197,19 @@ void EndCurrentRun(WorkerChannel& channel) {
   WorkerRun* run = channel.current;
   if (!run) return;
   channel.current = nullptr;
-  bool workerWaits = false;
-  PendingOperation* dropped = nullptr;
+  OperationQueue dropped;
   {
     Lock lock(run->lock);
     run->ended = true;
-    while (PendingOperation* operation = TakeFirst(*run)) {
-      workerWaits = workerWaits || !operation->discard;
-      operation->next = dropped;
-      dropped = operation;
-    }
+    dropped.splice(dropped.end(), run->queue);
     SetEvent(run->gate.Get());
     SetEvent(run->pausedOrEnded.Get());
   }
-  // Handed-on operations are freed outside the lock; the one the worker waits
-  // on is its own and only marked.
-  while (dropped) {
-    PendingOperation* next = dropped->next;
-    Drop(dropped);
-    dropped = next;
-  }
+  // Only the last can be one the worker waits on: it queues nothing meanwhile.
+  const bool workerWaits = !dropped.empty() && dropped.back().waited;
+  // Destroyed outside the lock, with what they own, and before the worker goes
+  // on: the one it waits on may refer to its stack.
+  dropped.clear();
   if (workerWaits) SetEvent(run->operationDone.Get());
   // The UI thread's reference keeps the record alive through the hook.
   if (run->onEnd) run->onEnd(run->context);
@@ -258,7 +220,7 @@ bool RunLostItsMessage(const WorkerChannel& channel) {
   WorkerRun* run = channel.current;
   if (!run) return false;
   Lock lock(run->lock);
-  return run->postRefused && run->first && !run->ended && !run->paused;
+  return run->postRefused && !run->queue.empty() && !run->ended && !run->paused;
 }
 
 void CarryOutQueuedOperations(WorkerChannel& channel) {
@@ -267,7 +229,7 @@ void CarryOutQueuedOperations(WorkerChannel& channel) {
     if (!run) return;
     {
       Lock lock(run->lock);
-      if (!run->first || run->ended || run->paused) return;
+      if (run->queue.empty() || run->ended || run->paused) return;
       // This call carries the queue: no message is needed for it.
       run->messagePosted = true;
     }
@@ -281,30 +243,27 @@ void RunQueuedOperations(WorkerChannel& channel) {
   // One operation a message, and the message for the next one posted after
   // it, behind whatever the window has to do meanwhile: the window's other
   // messages never wait behind a line of operations.
-  PendingOperation* operation;
+  OperationQueue taken;
   {
     Lock lock(run->lock);
     run->messagePosted = false;
-    if (run->ended || run->paused) return;
-    operation = TakeFirst(*run);
+    if (run->ended || run->paused || run->queue.empty()) return;
+    taken.splice(taken.end(), run->queue, run->queue.begin());
   }
-  if (!operation) return;
   // The operation may end the run, and the worker may then leave and let go:
   // the record stays until this handling is done with it.
   InterlockedIncrement(&run->references);
-  const bool waited = !operation->discard;
-  operation->perform(operation->context);
+  const bool waited = taken.front().waited;
+  taken.front().perform();
   bool post;
   {
     Lock lock(run->lock);
-    if (waited) operation->performed = true;
+    if (waited) run->waitedPerformed = true;
     post = NeedsMessage(*run);
   }
   if (post) PostOperationMessage(*run);
-  // The worker may return and free `operation` from here on.
-  if (waited)
-    SetEvent(run->operationDone.Get());
-  else
-    delete operation;
+  // Destroyed before a waiting worker goes on: it may refer to its stack.
+  taken.clear();
+  if (waited) SetEvent(run->operationDone.Get());
   LetGo(run);
 }

@@ -2,11 +2,13 @@
 // How a worker reaches the controls. The worker never touches a window: each
 // control operation it calls is queued on its own run and the main window is
 // told with one posted message a queued operation (kWorkerOperationMessage).
-// An operation the worker needs an answer from waits until the UI thread has
-// carried it out or dropped it; an operation handed on (HandOnForWorker) is
-// queued and the worker goes on at once. The UI thread carries out a run's
-// operations in the order they were queued, only while that run is the
-// current one and not paused, and it never waits for the worker.
+// An operation is a closure that owns what it needs, so that no caller frees
+// or casts a context: one that is dropped is destroyed with its data on the
+// thread that drops it. An operation the worker needs an answer from waits
+// until the UI thread has carried it out or dropped it; an operation handed on
+// (HandOnForWorker) is queued and the worker goes on at once. The UI thread
+// carries out a run's operations in the order they were queued, only while
+// that run is the current one and not paused, and it never waits for the worker.
 //
 // For the worker body:
 //   - call WorkerShouldGoOn() before each page request; it waits while the
@@ -18,6 +20,8 @@
 //     means "no such row".
 #include <windows.h>
 
+#include <functional>
+
 // What a run's worker thread carries out, with its own record.
 using WorkerBody = void (*)(void* context);
 // Frees the record when the run goes, on whichever thread lets go of it last.
@@ -25,6 +29,10 @@ using WorkerRelease = void (*)(void* context);
 // Told on the UI thread that the run has been ended, with the run's record,
 // so that what the worker is blocked in can be ended too. It must not wait.
 using WorkerEndHook = void (*)(void* context);
+
+// Work for the UI thread, with what it needs. Its allocation, like any small
+// one of the program's, ends in the fatal report when refused.
+using WorkerOperation = std::function<void()>;
 
 // One run, shared by the UI thread and its worker; freed by whichever lets go
 // of it last.
@@ -51,15 +59,14 @@ struct WorkerChannel {
 // no worker).
 [[nodiscard]] bool WorkerWaitUntil(HANDLE object);
 
-// Carries `perform(context)` out on the UI thread for the calling worker and
-// waits for it; false when it was dropped (run ended, or no worker thread).
-[[nodiscard]] bool RunForWorker(void (*perform)(void*), void* context);
+// Carries `operation` out on the UI thread for the calling worker and waits
+// for it; false when it was dropped (run ended, or no worker thread).
+[[nodiscard]] bool RunForWorker(WorkerOperation operation);
 
-// Queues `perform(context)` for the UI thread without waiting. It takes
-// `context`: the UI thread hands it to `perform`, or to `discard` when the
-// run has ended first. False (and discarded at once) when the run has already
-// ended or there is no worker thread.
-[[nodiscard]] bool HandOnForWorker(void (*perform)(void*), void (*discard)(void*), void* context);
+// Queues `operation` for the UI thread without waiting. False (and the
+// operation destroyed at once) when the run has already ended or there is no
+// worker thread.
+[[nodiscard]] bool HandOnForWorker(WorkerOperation operation);
 
 // --- The UI thread's side (the main window's thread) ---
 

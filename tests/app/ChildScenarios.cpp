@@ -154,16 +154,12 @@ void CALLBACK DownloadWhilePressingTab(HWND, UINT, UINT_PTR timer, DWORD) {
   ExitProcess(code);
 }
 
-void AppendRowOnTheUiThread(void*) { (void)app.window.超级列表框1.AppendRow(); }
-void DiscardNothing(void*) {}
-void RaiseOnTheUiThreadAsQueued(void*) { FatalError(kNoErrorCode, "queued"); }
-
 // One row listed; then the report queued for the UI thread, and 20 rows
 // behind it. The worker waits until the process ends.
 void QueueRowsBehindAReport(SearchRunRecord&) {
   (void)app.window.超级列表框1.AppendRow();
-  (void)HandOnForWorker(RaiseOnTheUiThreadAsQueued, DiscardNothing, nullptr);
-  for (int count = 0; count < 20; ++count) (void)HandOnForWorker(AppendRowOnTheUiThread, DiscardNothing, nullptr);
+  (void)HandOnForWorker([] { FatalError(kNoErrorCode, "queued"); });
+  for (int count = 0; count < 20; ++count) (void)HandOnForWorker([] { (void)app.window.超级列表框1.AppendRow(); });
   while (WorkerShouldGoOn()) Sleep(50);
 }
 

@@ -18,18 +18,17 @@ size_t thunderCallsAtClick = 0;
 
 Text OtherAddress(int row) { return "magnet:?xt=urn:btih:other-" + DecimalText(row); }
 
-void PutOtherCheckedRows(void*) {
-  for (int count = 0; count < 6; ++count) {
-    const int row = List().AppendRow();
-    List().SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
-    List().SetCellText(row, ResultColumn::Address, OtherAddress(row));
-    List().SetRowCheck(row, 1);
-  }
-}
-
 // The new search: six checked rows of its own, listed in one step.
 void ListOtherCheckedRows(SearchRunRecord& run) {
-  if (!RunForWorker(PutOtherCheckedRows, nullptr)) return;
+  const bool listed = RunForWorker([] {
+    for (int count = 0; count < 6; ++count) {
+      const int row = List().AppendRow();
+      List().SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
+      List().SetCellText(row, ResultColumn::Address, OtherAddress(row));
+      List().SetRowCheck(row, 1);
+    }
+  });
+  if (!listed) return;
   otherRowsListedAt = GetTickCount();
   FinishSearchRun(run);
 }

@@ -70,14 +70,12 @@ LRESULT CALLBACK CountOperationMessages(HWND window, UINT message, WPARAM wParam
   return CallWindowProcW(mainWindowProcedure, window, message, wParam, lParam);
 }
 
-void NoteOperationMessage(void*) { operationRanUnder.push_back(operationMessages); }
-
 constexpr int kQuickOperations = 2000;
 
 // Operations that cost the UI thread nothing, one straight after the other.
 void QuickOperations(void*) {
   for (int each = 0; each < kQuickOperations; ++each)
-    if (!RunForWorker(NoteOperationMessage, nullptr)) return;
+    if (!RunForWorker([] { operationRanUnder.push_back(operationMessages); })) return;
 }
 
 class WorkerChannel : public ::testing::Test {
@@ -142,17 +140,20 @@ TEST_F(WorkerChannel, PauseHoldsOperationsUntilResume) {
   EXPECT_TRUE(PumpUntil([&] { return list.RowCount() >= rows + 5; }));
 }
 
-// Operations queued while paused, each with its message used up by the pause:
-// five handed on, then one the worker waits for, as a run's last page does.
+// One operation the worker waits for at once; then, when told (while paused,
+// each message used up by the pause), five handed on and one it waits for, as
+// a run's last page does.
 HANDLE queueNow = nullptr;
 std::vector<int> carriedOut;  // UI thread only
-void NoteOperation(void* number) { carriedOut.push_back(int(reinterpret_cast<INT_PTR>(number))); }
-void Keep(void*) {}
+WorkerOperation NoteOperation(int number) {
+  return [number] { carriedOut.push_back(number); };
+}
 void QueueWhilePausedThenWait(void*) {
+  if (!RunForWorker(NoteOperation(0))) return;
   WaitForSingleObject(queueNow, INFINITE);
-  for (INT_PTR number = 1; number <= 5; ++number)
-    if (!HandOnForWorker(NoteOperation, Keep, reinterpret_cast<void*>(number))) return;
-  seen.leftAtGate = RunForWorker(NoteOperation, reinterpret_cast<void*>(INT_PTR(6)));
+  for (int number = 1; number <= 5; ++number)
+    if (!HandOnForWorker(NoteOperation(number))) return;
+  seen.leftAtGate = RunForWorker(NoteOperation(6));
 }
 
 TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterResume) {
@@ -166,7 +167,7 @@ TEST_F(WorkerChannel, EveryOperationQueuedWhilePausedIsCarriedOutInOrderAfterRes
   EXPECT_TRUE(carriedOut.empty());
   ResumeCurrentRun(mainWindow.channel);
   ASSERT_TRUE(PumpUntilSignalled(thread, 1000));
-  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(seen.leftAtGate);
 }
 
@@ -190,9 +191,26 @@ TEST_F(WorkerChannel, OperationsWhosePostIsRefusedWaitForTheUiThreadsLookAndRunI
     CarryOutQueuedOperations(mainWindow.channel);
     return Finished();
   }, 5000));
-  EXPECT_EQ(carriedOut, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(seen.leftAtGate);
   EXPECT_FALSE(RunLostItsMessage(mainWindow.channel));
+}
+
+// The worker's answer is its own operation's, not the one carried out before it.
+TEST_F(WorkerChannel, AnOperationTheWorkerWaitsOnThatTheEndDropsSaysSo) {
+  KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  queueNow = event.Get();
+  carriedOut.clear();
+  seen.leftAtGate = true;
+  Start(QueueWhilePausedThenWait);
+  ASSERT_TRUE(PumpUntil([] { return !carriedOut.empty(); }));
+  PauseCurrentRun(mainWindow.channel);
+  SetEvent(queueNow);
+  PumpMessagesFor(300);  // the worker now waits on its last operation
+  EndCurrentRun(mainWindow.channel);
+  ASSERT_TRUE(PumpUntilSignalled(thread));
+  EXPECT_EQ(carriedOut, (std::vector<int>{0}));
+  EXPECT_FALSE(seen.leftAtGate);
 }
 
 TEST_F(WorkerChannel, EndDropsThePendingOperationAndLaterOnesWithEmptyResults) {
