@@ -67,22 +67,23 @@ class ResultListAtScale : public ResultActions {
     PumpMessagesFor(GetDoubleClickTime() + 50);  // the next click is no double click
   }
   // A click on the middle of the column's header, as the user clicks it.
-  static void ClickHeader(int column) {
+  static void ClickHeader(ResultColumn column) {
     const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
     RECT bounds = {};
-    SendMessageW(header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(header, HDM_GETITEMRECT, WPARAM(ColumnIndex(column)), reinterpret_cast<LPARAM>(&bounds));
     POINT middle = {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
     MapWindowPoints(header, List().handle, &middle, 1);
     LeftClickAt(middle);
   }
-  // Each header's sort arrow: 'u' up, 'd' down, '-' none.
+  // The sort arrows of 序号, 文件名, 文件大小 and the address: 'u' up, 'd' down, '-' none.
   static std::string SortArrows() {
     const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
     std::string arrows;
-    for (int column = 0; column < RowStore::kColumnCount; ++column) {
+    for (ResultColumn column :
+         {ResultColumn::Number, ResultColumn::FileName, ResultColumn::Size, ResultColumn::Address}) {
       HDITEMW item = {};
       item.mask = HDI_FORMAT;
-      SendMessageW(header, HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+      SendMessageW(header, HDM_GETITEMW, WPARAM(ColumnIndex(column)), reinterpret_cast<LPARAM>(&item));
       arrows += item.fmt & HDF_SORTUP ? 'u' : item.fmt & HDF_SORTDOWN ? 'd' : '-';
     }
     return arrows;
@@ -179,8 +180,8 @@ TEST_F(ResultListAtScale, HandOffOfCheckedRowsAndThePopupMenuOnARowFarDown) {
 }
 
 TEST_F(ResultListAtScale, CopyOfAllRowsAndHandOffFollowTheOrderShown) {
-  ClickHeader(0);
-  ClickHeader(0);  // the last to arrive on top
+  ClickHeader(ResultColumn::Number);
+  ClickHeader(ResultColumn::Number);  // the last to arrive on top
   // Rows that arrive now are on top for either action, before the view shows them.
   const auto arrives = [](int row) {
     RowBatch batch;
@@ -295,10 +296,10 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   List().SetCellText(40, ResultColumn::Size, "1.2 MB");
   List().SetCellText(50, ResultColumn::Size, "0.5 TB");
   const int last = kManyRows - 1;
-  ClickHeader(2);
+  ClickHeader(ResultColumn::Size);
   EXPECT_EQ(SortArrows(), "--u-");
   EXPECT_EQ(NumbersAt({0, 1, 2, 3, last - 2, last - 1, last}), "21 41 1 2 11 51 31 ");
-  ClickHeader(2);
+  ClickHeader(ResultColumn::Size);
   EXPECT_EQ(SortArrows(), "--d-");
   EXPECT_EQ(NumbersAt({0, 1, 2, 3, 4, last - 1, last}), "31 51 11 1 2 41 21 ");
 
@@ -307,15 +308,15 @@ TEST_F(ResultListAtScale, AHeaderClickSortsByItsColumnASecondReversesAndANewSear
   EXPECT_EQ(List().GetRowCheck(1), 1);
   EXPECT_EQ(List().rows.Check(50), 1);
 
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   EXPECT_EQ(SortArrows(), "-u--");
   EXPECT_EQ(NumbersAt({2, 10, 11, last}), "3 11 12 100000 ");  // "file 2" before "file 10"
   EXPECT_EQ(List().GetCellText(2, ResultColumn::FileName), FileNameOf(2));
 
-  ClickHeader(0);
+  ClickHeader(ResultColumn::Number);
   EXPECT_EQ(SortArrows(), "u---");
   EXPECT_EQ(NumbersAt({0, 2, last}), "1 3 100000 ");
-  ClickHeader(0);
+  ClickHeader(ResultColumn::Number);
   EXPECT_EQ(SortArrows(), "d---");
   EXPECT_EQ(NumbersAt({0, last}), "100000 1 ");
 
@@ -333,9 +334,9 @@ TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWay
   List().SetCellText(7, ResultColumn::FileName, longName);
   ResponsivenessProbe probe(List().handle);
   ASSERT_TRUE(PumpUntil([&] { return probe.answers > 0; }));
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   EXPECT_EQ(NumbersAt({kManyRows - 2, kManyRows - 1}), "8 31 ");  // "x..." after every "file ..."
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   EXPECT_EQ(NumbersAt({0, 1, 2}), "8 31 100000 ");
   EXPECT_LT(probe.longestSilence, 500u);
 }
@@ -343,8 +344,8 @@ TEST_F(ResultListAtScale, TwoRowsOfLongIdenticalNamesSortInArrivalOrderEitherWay
 TEST_F(ResultListAtScale, AHeaderClickKeepsTheUsersRowSelectedAndFocusedAndInSight) {
   const RECT row = ShownRow(10);
   LeftClickAt({row.left + 120, (row.top + row.bottom) / 2});
-  ClickHeader(0);
-  ClickHeader(0);  // the last to arrive on top: the user's row far down
+  ClickHeader(ResultColumn::Number);
+  ClickHeader(ResultColumn::Number);  // the last to arrive on top: the user's row far down
   const int moved = kManyRows - 1 - 10;
   EXPECT_EQ(List().SelectedRow(), moved);
   EXPECT_EQ(Send(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED), moved);
@@ -359,7 +360,7 @@ TEST_F(ResultListAtScale, AHeaderClickKeepsTheUsersRowSelectedAndFocusedAndInSig
 }
 
 TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLandAbove) {
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   int arrived = kManyRows;
   // Rows that land between the top row and the row clicked, stored just
   // before the click comes: not yet merged when it is handled.
@@ -414,7 +415,7 @@ TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLa
   RowBatch few;
   for (int row = 0; row < 3; ++row) few.Add({DecimalText(row + 1), FileNameOf(row), "1 GB", AddressOf(row)});
   ASSERT_TRUE(List().AppendRows(few));
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   const RECT lastRow = ShownRow(2);
   const POINT below = {lastRow.left + 120, lastRow.bottom + (lastRow.bottom - lastRow.top) * 3 / 2};
   MoveCursorOnList(below);
@@ -427,8 +428,8 @@ TEST_F(ResultListAtScale, AClickInASortedListActsOnTheRowDrawnUnderItWhileRowsLa
 }
 
 TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRowsAsAFullStore) {
-  ClickHeader(0);
-  ClickHeader(0);  // sorted: the last to arrive on top
+  ClickHeader(ResultColumn::Number);
+  ClickHeader(ResultColumn::Number);  // sorted: the last to arrive on top
   RowBatch more;
   more.Add({DecimalText(kManyRows + 1), "a.iso", "1 GB", AddressOf(kManyRows)});
   bool appended = true;
@@ -436,7 +437,7 @@ TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRo
   {
     NoticeCloser closer;
     LimitRoomForTests(512 * 1024);  // less than a sort of 100,000 rows, or their merge, takes
-    ClickHeader(1);
+    ClickHeader(ResultColumn::FileName);
     appended = List().AppendRows(more);
     LimitRoomForTests(0);
     notices = closer.notices;
@@ -457,7 +458,7 @@ TEST_F(ResultListAtScale, AnOrderRefusedRoomKeepsTheOrderShownSaysSoAndRefusesRo
 }
 
 TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelectedRowsStay) {
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   const RECT first = ShownRow(0);
   Send(LVM_SCROLL, 0, LPARAM(50000 * (first.bottom - first.top)));
   PumpMessagesFor(50);
@@ -484,7 +485,7 @@ TEST_F(ResultListAtScale, RowsArrivingInASortedListLandInOrderAndTheTopAndSelect
 }
 
 TEST_F(ResultListAtScale, RowsInSightOfASortedListShowSoonAndItsCountFollowsRowsBelow) {
-  ClickHeader(1);
+  ClickHeader(ResultColumn::FileName);
   RowBatch top, below;
   top.Add({"100001", "a.iso", "1 GB", AddressOf(kManyRows)});
   below.Add({"100002", "zzz.iso", "1 GB", AddressOf(kManyRows + 1)});

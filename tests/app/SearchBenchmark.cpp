@@ -423,14 +423,14 @@ std::vector<RowBatch> SharedTitleBatches(int rows) {
 
 // The time of sorting `store` by `column`, printed with what it sorted; the
 // line is out before the next sort, which might end the program.
-void PrintSortTime(const RowStore& store, int column, const char* rows, const char* target) {
+void PrintSortTime(const RowStore& store, ResultColumn column, const char* rows, const char* target) {
   RowOrder order;
   const double bytesBefore = PrivateBytes(ProcessMemory());
   const double start = Now();
-  (void)SortRows(order, store, column, false);
+  (void)SortRows(order, store, ColumnIndex(column), false);
   const double seconds = Now() - start;
-  std::printf("  %s by column %d: %8.1f ms (%s), the order kept %.0f bytes a row\n", rows, column, 1000 * seconds,
-              target, (PrivateBytes(ProcessMemory()) - bytesBefore) / store.RowCount());
+  std::printf("  %s by column %d: %8.1f ms (%s), the order kept %.0f bytes a row\n", rows, ColumnIndex(column),
+              1000 * seconds, target, (PrivateBytes(ProcessMemory()) - bytesBefore) / store.RowCount());
   std::fflush(stdout);
 }
 
@@ -442,12 +442,14 @@ void PrintSortingFigures() {
     RowStore store;
     for (const RowBatch& batch : BenchmarkBatches(rows)) (void)store.Append(batch);
     const Text what = DecimalText(rows) + " rows";
-    for (int column : {1, 2}) PrintSortTime(store, column, what.c_str(), "target under 1000 ms at 1000000");
+    for (ResultColumn column : {ResultColumn::FileName, ResultColumn::Size})
+      PrintSortTime(store, column, what.c_str(), "target under 1000 ms at 1000000");
   }
   {
     RowStore store;
     for (const RowBatch& batch : SharedTitleBatches(1000000)) (void)store.Append(batch);
-    PrintSortTime(store, 1, "1000000 names of 240 bytes sharing the first 200", "target under 2000 ms");
+    PrintSortTime(store, ResultColumn::FileName, "1000000 names of 240 bytes sharing the first 200",
+                  "target under 2000 ms");
   }
   for (size_t length : {20000, 200000}) {
     RowStore store;
@@ -457,7 +459,7 @@ void PrintSortingFigures() {
     batch.Add({"2", name, "1 MB", "magnet:?xt=urn:btih:2"});
     (void)store.Append(batch);
     const Text what = "2 names of " + DecimalText(int(length)) + " identical bytes";
-    PrintSortTime(store, 1, what.c_str(), "target well under 1000 ms");
+    PrintSortTime(store, ResultColumn::FileName, what.c_str(), "target well under 1000 ms");
   }
 }
 
@@ -475,10 +477,10 @@ void PrintSortedSearchFigures(int rounds) {
           unsorted.Add(TimedSearch(keyword));
           break;
         case 1:
-          bySize.Add(TimedSearch(keyword, 2));
+          bySize.Add(TimedSearch(keyword, ColumnIndex(ResultColumn::Size)));
           break;
         default:
-          byNameDown.Add(TimedSearch(keyword, 1, 2));
+          byNameDown.Add(TimedSearch(keyword, ColumnIndex(ResultColumn::FileName), 2));
       }
     }
   }
