@@ -5,11 +5,12 @@
 #include <cstring>
 
 #include "app/MagnetHandler.h"
+#include "app/MagnetLink.h"
+#include "app/Notice.h"
 #include "app/WaitWithMessages.h"
 #include "automation/ComObject.h"
 #include "automation/MemberCall.h"
 #include "system/Room.h"
-#include "text/CodePage936.h"
 #include "ui/Clipboard.h"
 #include "ui/ResultColumns.h"
 
@@ -17,27 +18,6 @@ namespace {
 
 // The column copy and hand-off read.
 constexpr int kAddressColumn = LinkColumn();
-
-// A notice for the user: no owner, so task-modal keeps the window from being
-// used while it is open.
-void ShowNotice(TextView text) {
-  MessageBoxW(nullptr, TextToUtf16(text).c_str(), TextToUtf16("提示").c_str(), MB_OK | MB_TASKMODAL);
-}
-
-// Only a magnet link goes to the clipboard or to Thunder: a page's address
-// could as well name a program to download (http://...exe), a local file
-// (file:///) or another download manager's link. One holding a line break
-// would become two lines on the clipboard.
-bool IsMagnetLink(TextView address) {
-  constexpr TextView kScheme = "magnet:?";
-  if (address.size() < kScheme.size()) return false;
-  for (size_t index = 0; index < kScheme.size(); ++index) {
-    char letter = address[index];
-    if (letter >= 'A' && letter <= 'Z') letter = char(letter - 'A' + 'a');
-    if (letter != kScheme[index]) return false;
-  }
-  return address.find_first_of("\r\n") == TextView::npos;
-}
 
 // 循环执行, captioned 按照选中 on screen: checked, an action goes over the
 // list's rows (a copy over every row, a download over the checked ones)
