@@ -42,6 +42,14 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// A file's handle, whose empty value is INVALID_HANDLE_VALUE (CreateFileW's).
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+using FileHandle = UniqueHandle<FileHandleTraits>;
+
 // A reference to a loaded library, given back with FreeLibrary.
 struct LibraryTraits {
   using Handle = HMODULE;

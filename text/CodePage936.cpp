@@ -68,3 +68,9 @@ Text Utf16ToText(const wchar_t* characters, int count) {
   if (bytes > 0) wideCharToMultiByte(kCodePage936, WC_COMPOSITECHECK, characters, length, text.data(), bytes, nullptr, nullptr);
   return text;
 }
+
+int Utf16ToUtf8(const wchar_t* characters, int count, char* buffer) {
+  if (!characters || count <= 0) return 0;
+  const int bytes = wideCharToMultiByte(CP_UTF8, 0, characters, count, buffer, count * 3, nullptr, nullptr);
+  return bytes > 0 ? bytes : 0;
+}

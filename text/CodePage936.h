@@ -1,7 +1,7 @@
 #pragma once
 // Conversions between the program's texts and UTF-16. They always name code
 // page 936, whatever the system's ANSI code page, so GBK texts survive on a
-// system set to another language.
+// system set to another language. UTF-16 goes on to UTF-8 for files.
 #include <string>
 
 #include "text/Text.h"
@@ -21,3 +21,8 @@ int TextToUtf16(TextView text, wchar_t* buffer, int capacity);
 inline Text Utf16ToText(const std::wstring& characters) {
   return Utf16ToText(characters.c_str(), int(characters.size()));
 }
+
+// `count` UTF-16 characters as UTF-8 into a caller's buffer, which holds
+// three bytes a character (the most one takes); returns the bytes written.
+// A surrogate pair must not be split between two calls.
+int Utf16ToUtf8(const wchar_t* characters, int count, char* buffer);
