@@ -87,6 +87,7 @@ struct ListView {
   DWORD countShownAt = 0;  // GetTickCount() when the view's count last came up to the store's
   DWORD sortedRowsRedrawnAt = 0;  // GetTickCount() when rows last landed in sight of a sorted view
   bool countDueSoon = false;  // the count follows with the next rows merged (ShowPendingRowsSoon)
+  bool orderHeld = false;  // HoldOrder
   // Subclasses the created list; called once by the window's creation.
   void Attach(HWND list);
   [[nodiscard]] int AppendRow();  // -1 when refused (or dropped)
@@ -125,6 +126,12 @@ struct ListView {
   // selected and focused rows kept; false when the sort is refused memory,
   // the order shown unchanged.
   [[nodiscard]] bool SortByColumn(int column);
+  // While held, no row moves from its position (a reader going over them
+  // while messages are dispatched): a header click sorts nothing, and rows
+  // arriving in a sorted view wait after the rows shown. Released, they are
+  // merged as rows arriving are.
+  void HoldOrder() { orderHeld = true; }
+  void ReleaseOrder();
   // The texts and check state the view asks for, from the store.
   void ShowItem(NMLVDISPINFOW& request) const;
 };

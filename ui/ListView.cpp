@@ -100,6 +100,7 @@ void ShowStoredRows(ListView& list, ThrottleRun run) {
   const DWORD now = GetTickCount();
   const DWORD sinceCount = now - list.countShownAt;
   const bool countNow = run == ThrottleRun::Now || list.countDueSoon || sinceCount >= kRowsBelowDelay;
+  if (list.order.sorted && list.orderHeld) return;  // ReleaseOrder merges them
   if (list.order.sorted && !ShowMergedRows(list, countNow)) {
     list.rowCountThrottle.CallAfter(kRowsBelowDelay - sinceCount);
     return;
@@ -447,7 +448,7 @@ POINT ListView::FocusedRowCorner() const {
 }
 
 bool ListView::SortByColumn(int column) {
-  if (!ColumnAt(column)) return true;
+  if (!ColumnAt(column) || orderHeld) return true;
   ShowPendingRows();
   // A column's first click sorts up, each next one turns the order round.
   const bool descending = column == order.column && !order.descending;
@@ -463,4 +464,9 @@ bool ListView::SortByColumn(int column) {
   if (focused >= 0) SendMessageW(handle, LVM_ENSUREVISIBLE, WPARAM(PositionOf(order, focusedRow)), FALSE);
   InvalidateRect(handle, nullptr, FALSE);
   return true;
+}
+
+void ListView::ReleaseOrder() {
+  orderHeld = false;
+  if (order.sorted) ShowSortedRowsSoon(*this);
 }
