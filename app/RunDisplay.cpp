@@ -10,6 +10,7 @@ const char kMainWindowTitle[] = "SeedSearch 种子搜索";
 namespace {
 
 void ShowResultCount(AppState& app) {
+  if (app.exporting) return;  // the export's progress stands there; it brings the count back
   app.window.状态条.SetPartText(3, "together " + DecimalText(app.window.超级列表框1.RowCount()) + " results");
 }
 

@@ -18,6 +18,8 @@ void OnSearchButtonClick(AppState& app) {
     EndRun(app, RunEnding::Clicked);
     return;
   }
+  // An export goes over the rows this search would clear.
+  if (app.exporting) return;
   // The last run's worker, finished by itself, may still be on its way out.
   EndWorker(app);
   ClearEndReason(app);

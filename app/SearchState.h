@@ -48,6 +48,9 @@ struct AppState {
   // Outlives every search and every reset: an ended worker may still read it.
   SearchInputs searchInputs;
   bool oleInitialised = false;
+  // A list export is writing (app/ListExport.h): it holds the list's order
+  // and part 3 of 状态条, and no search starts meanwhile.
+  bool exporting = false;
 };
 
 extern AppState app;
