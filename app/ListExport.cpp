@@ -80,10 +80,40 @@ class ExportFile {
     return true;
   }
 
-  // Whatever waits written out, the file flushed, closed and put in place.
-  [[nodiscard]] bool PlaceAt(const std::wstring& target) {
+  // Whatever waits written out, the file flushed to the disk, where
+  // `LetWindowAnswer` dispatches the window's messages meanwhile (the disk
+  // takes a tenth of a second and more for a million rows). False when it
+  // failed, or with `abandoned` when the window went meanwhile.
+  template <typename LetWindowAnswer>
+  [[nodiscard]] bool Flush(LetWindowAnswer letWindowAnswer, bool& abandoned) {
     if (!WriteOut()) return false;
-    if (!FlushFileBuffers(file.Get())) return Failed(GetLastError());
+    struct Flushing {
+      HANDLE file;
+      DWORD error = 0;
+      static DWORD WINAPI Run(void* parameter) {
+        auto* flushing = static_cast<Flushing*>(parameter);
+        if (!FlushFileBuffers(flushing->file)) flushing->error = GetLastError();
+        return 0;
+      }
+    } flushing{file.Get()};
+    KernelHandle thread{CreateThread(nullptr, 0, Flushing::Run, &flushing, 0, nullptr)};
+    if (!thread) {
+      (void)Flushing::Run(&flushing);
+    } else {
+      HANDLE handles[] = {thread.Get()};
+      while (MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        if (letWindowAnswer()) continue;
+        abandoned = true;
+        break;
+      }
+      WaitForSingleObject(thread.Get(), INFINITE);  // the thread uses the handle until it ends
+    }
+    if (abandoned) return false;
+    return flushing.error ? Failed(flushing.error) : true;
+  }
+
+  // The flushed file closed and put in place.
+  [[nodiscard]] bool PlaceAt(const std::wstring& target) {
     file.Reset();
     if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return Failed(GetLastError());
@@ -263,6 +293,9 @@ WriteEnd WriteList(AppState& app, const std::wstring& path, ExportFormat format,
     if (!hold.LetWindowAnswer()) return WriteEnd::Abandoned;
     sliceStart = GetTickCount();
   }
+  bool abandoned = false;
+  if (!file.Flush([&hold] { return hold.LetWindowAnswer(); }, abandoned))
+    return abandoned ? WriteEnd::Abandoned : failed();
   return file.PlaceAt(path) ? WriteEnd::Placed : failed();
 }
 
