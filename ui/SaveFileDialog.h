@@ -25,7 +25,7 @@ struct SaveFileAnswer {
 };
 
 // Shows the dialog modal to the owner and returns when it has closed: false
-// when the user cancelled (or no dialog could be shown). The extension
-// follows the type the user picks; an existing file is replaced only once
-// the user has agreed to it.
+// when the user cancelled (or no dialog could be shown). The item dialog's
+// extension follows the type the user picks; an existing file is chosen only
+// once the user has agreed to replace it.
 [[nodiscard]] bool AskForSavePath(const SaveFileQuestion& question, SaveFileAnswer& answer);
