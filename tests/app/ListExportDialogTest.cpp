@@ -4,6 +4,7 @@
 // its controls as a user would.
 #include "tests/app/ResultActionsSupport.h"
 
+#include "app/ListExport.h"
 #include "app/ListExportStub.h"
 
 namespace {
