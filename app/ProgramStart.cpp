@@ -87,6 +87,7 @@ EventTable MainWindowEventTable() {
       {ControlId::超级列表框1, ControlEvent::SortRefused, Bound<OnListSortRefused>},
       {ControlId::复制下载地址, ControlEvent::Chosen, Bound<OnCopyAddressClick>},
       {ControlId::下载种子, ControlEvent::Chosen, Bound<OnDownloadSeedsClick>},
+      {ControlId::导出列表, ControlEvent::Chosen, Bound<OnExportListClick>},
   };
 }
 

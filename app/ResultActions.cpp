@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/ListExport.h"
 #include "app/MagnetHandler.h"
 #include "app/MagnetLink.h"
 #include "app/Notice.h"
@@ -11,8 +12,11 @@
 #include "automation/ComObject.h"
 #include "automation/MemberCall.h"
 #include "system/Room.h"
+#include "text/CodePage936.h"
+#include "text/FileNames.h"
 #include "ui/Clipboard.h"
 #include "ui/ResultColumns.h"
+#include "ui/SaveFileDialog.h"
 
 namespace {
 
@@ -118,6 +122,28 @@ bool ShowCopyRefused(ClipboardWrite written) {
   return false;
 }
 
+// The formats the save dialog offers, in its order.
+struct ExportType {
+  ExportFormat format;
+  TextView title;
+};
+constexpr ExportType kExportTypes[] = {
+    {ExportFormat::Csv, "CSV 文件 (*.csv)"},
+    {ExportFormat::Tsv, "制表符分隔文件 (*.tsv)"},
+    {ExportFormat::Links, "链接列表 (*.txt)"},
+};
+
+SaveFileQuestion ExportQuestion(const MainWindow& window) {
+  SaveFileQuestion question;
+  question.owner = window.window.handle;
+  question.name = UsableFileName(TextToUtf16(window.编辑框1.GetText()), TextToUtf16("搜索结果"));
+  for (const ExportType& type : kExportTypes) {
+    const std::wstring extension = ExportExtension(type.format);
+    question.types.push_back({TextToUtf16(type.title), L"*." + extension, extension});
+  }
+  return question;
+}
+
 }  // namespace
 
 void OnSelectAllClick(AppState& app) {
@@ -183,6 +209,12 @@ void OnDownloadSeedsClick(AppState& app) {
     HandOnAddress(address);
     WaitWithMessages(100);
   }
+}
+
+void OnExportListClick(AppState& app) {
+  SaveFileAnswer answer;
+  if (!AskForSavePath(ExportQuestion(app.window), answer)) return;
+  (void)ExportList(app, answer.path, kExportTypes[answer.type].format);
 }
 
 bool AddThunderTask(const Text& address) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the user does with the listed rows: check all, the popup menu, copy a
-// download address, hand addresses to Thunder or the system's magnet: handler.
+// download address, hand addresses to Thunder or the system's magnet: handler,
+// save the list to a file.
 // UI thread only.
 #include "app/SearchState.h"
 #include "text/Text.h"
@@ -14,6 +15,9 @@ void OnListMenuKey(AppState& app);
 void OnListSortRefused(AppState& app);
 void OnCopyAddressClick(AppState& app);
 void OnDownloadSeedsClick(AppState& app);
+// Asks where to save the list and in which format (the save dialog, the
+// keyword as the name offered), then writes it there.
+void OnExportListClick(AppState& app);
 
 // Hands one address to Thunder ("AddTask", then "CommitTasks"); false when
 // Thunder is not installed or refuses the task.

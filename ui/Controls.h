@@ -18,6 +18,7 @@ enum class ControlId : int {
   右键选项 = 1011,
   复制下载地址 = 1012,
   下载种子 = 1013,
+  导出列表 = 1014,
 };
 
 enum class ControlEvent {

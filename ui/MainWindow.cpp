@@ -60,10 +60,12 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       else if (header->code == UINT(LVN_COLUMNCLICK)) {
         if (!target->超级列表框1.SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem))
           Raise(*target, ControlId::超级列表框1, ControlEvent::SortRefused);
-      } else if (header->code == UINT(LVN_KEYDOWN) && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
-                 GetKeyState(VK_CONTROL) < 0)
-        Raise(*target, ControlId::复制下载地址, ControlEvent::Chosen);  // Ctrl+C copies as the menu item does
-      else if (header->code == UINT(NM_RCLICK))
+      } else if (header->code == UINT(LVN_KEYDOWN) && GetKeyState(VK_CONTROL) < 0) {
+        // Ctrl+C and Ctrl+S do what their menu items do.
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+        if (key == 'C') Raise(*target, ControlId::复制下载地址, ControlEvent::Chosen);
+        if (key == 'S') Raise(*target, ControlId::导出列表, ControlEvent::Chosen);
+      } else if (header->code == UINT(NM_RCLICK))
         Raise(*target, ControlId::超级列表框1, ControlEvent::RightClick);
       return 0;
     }

@@ -247,7 +247,9 @@ bool CreateControls(MainWindow& target) {
   target.停止_按钮.caption = LayoutOf(ControlId::停止_按钮).text;
   target.记时间 = Timer{target.window.handle, 0, false};
   target.右键选项 = Menu{"右键选项",
-                        {{ControlId::复制下载地址, "复制下载地址"}, {ControlId::下载种子, "下载种子"}}};
+                        {{ControlId::复制下载地址, "复制下载地址"},
+                         {ControlId::下载种子, "下载种子"},
+                         {ControlId::导出列表, "导出列表..."}}};
 
   // 全选框 lies over the list's header and must stay above it; the group's
   // frame lies beneath the six controls placed over it.

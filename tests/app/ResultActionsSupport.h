@@ -78,8 +78,8 @@ class ResultActions : public ::testing::Test {
   static void AddRows(int count) {
     for (int i = 0; i < count; ++i) {
       int row = List().AppendRow();
-      List().SetCellText(row, 0, DecimalText(row + 1));
-      List().SetCellText(row, 3, AddressOf(row));
+      List().SetCellText(row, ResultColumn::Number, DecimalText(row + 1));
+      List().SetCellText(row, ResultColumn::Address, AddressOf(row));
     }
   }
   static void SetChecked(CheckBox& box, bool checked) {

@@ -1,6 +1,10 @@
 #include "text/Text.h"
 
+#include "text/FileNames.h"
+
 #include <gtest/gtest.h>
+
+#include <utility>
 
 // "\xD6\xD0" is 中, "\xCE\xC4" is 文; "\xA1\xA1" is the full-width space.
 
@@ -82,4 +86,32 @@ TEST(DecimalText, HasNoLeadingZerosOrSpaces) {
   EXPECT_EQ(DecimalText(0), "0");
   EXPECT_EQ(DecimalText(-17), "-17");
   EXPECT_EQ(DecimalText(785133323), "785133323");
+}
+
+TEST(UsableFileName, ReplacesWhatNoFileNameHoldsAndTrimsTheEnd) {
+  const std::wstring fallback = L"\u641C\u7D22\u7ED3\u679C";  // 搜索结果
+  EXPECT_EQ(UsableFileName(L"a\\b/c:d*e?f\"g<h>i|j", fallback), L"a_b_c_d_e_f_g_h_i_j");
+  EXPECT_EQ(UsableFileName(L"x\ty\x01z\x1F", fallback), L"x_y_z_");
+  EXPECT_EQ(UsableFileName(L"\u4E2D\u6587 1.5 . . ", fallback), L"\u4E2D\u6587 1.5");  // 中文
+  EXPECT_EQ(UsableFileName(L".hidden", fallback), L".hidden");
+  for (const wchar_t* nothing : {L"", L"   ", L". .", L"..."}) EXPECT_EQ(UsableFileName(nothing, fallback), fallback);
+  EXPECT_EQ(UsableFileName(L"::", fallback), L"__");
+}
+
+TEST(UsableFileName, ADevicesNameInAnyCaseOrWithAnExtensionGetsALeadingUnderscore) {
+  const std::pair<const wchar_t*, const wchar_t*> devices[] = {
+      {L"CON", L"_CON"},   {L"prn", L"_prn"},   {L"Aux", L"_Aux"},         {L"nul", L"_nul"},
+      {L"COM1", L"_COM1"}, {L"com9", L"_com9"}, {L"LPT1", L"_LPT1"},       {L"lpt9", L"_lpt9"},
+      {L"CON  ", L"_CON"}, {L"con.txt", L"_con.txt"}, {L"nul .x", L"_nul .x"}};
+  for (const auto& [device, usable] : devices) EXPECT_EQ(UsableFileName(device, L"f"), usable) << device;
+  for (const wchar_t* name : {L"CONSOLE", L"COM0", L"COM10", L"LPT", L"xNUL", L"a.CON"})
+    EXPECT_EQ(UsableFileName(name, L"f"), name);
+}
+
+TEST(UsableFileName, ALongKeywordIsCutWithoutSplittingACharacter) {
+  EXPECT_EQ(UsableFileName(std::wstring(300, L'a'), L"f"), std::wstring(240, L'a'));
+  // U+20000 is the surrogate pair D840 DC00: its first half at the cut goes too.
+  const std::wstring pair = L"\xD840\xDC00";
+  EXPECT_EQ(UsableFileName(std::wstring(239, L'a') + pair + L"b", L"f"), std::wstring(239, L'a'));
+  EXPECT_EQ(UsableFileName(std::wstring(238, L'a') + pair + L"b", L"f"), std::wstring(238, L'a') + pair);
 }

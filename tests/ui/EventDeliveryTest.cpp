@@ -155,9 +155,11 @@ TEST_F(EventDelivery, PopupMenuOpensThreePixelsOffTheCursorAndEscapeChoosesNothi
   EXPECT_EQ(popupRect.top, cursor.y + 3);
   PumpMessagesFor(50);
   EXPECT_EQ(calls, "");
-  ASSERT_EQ(mainWindow.右键选项.items.size(), 2u);
+  ASSERT_EQ(mainWindow.右键选项.items.size(), 3u);
   EXPECT_EQ(mainWindow.右键选项.items[0].text, "\xB8\xB4\xD6\xC6\xCF\xC2\xD4\xD8\xB5\xD8\xD6\xB7");  // 复制下载地址
   EXPECT_EQ(mainWindow.右键选项.items[1].text, "\xCF\xC2\xD4\xD8\xD6\xD6\xD7\xD3");  // 下载种子
+  EXPECT_EQ(mainWindow.右键选项.items[2].text, "\xB5\xBC\xB3\xF6\xC1\xD0\xB1\xED...");  // 导出列表...
+  EXPECT_EQ(mainWindow.右键选项.items[2].id, ControlId::导出列表);
 }
 
 }  // namespace
