@@ -81,17 +81,11 @@ class ListExportDialog : public ResultActions {
     AddRows(3);
   }
   static void SetKeyword(const std::wstring& keyword) { SetWindowTextW(app.window.编辑框1.handle, keyword.c_str()); }
-  static INPUT Key(WORD key, DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    return input;
-  }
   static void PressCtrlS() {
     SetForegroundWindow(app.window.window.handle);
     SetFocus(List().handle);
-    INPUT keys[] = {Key(VK_CONTROL, 0), Key('S', 0), Key('S', KEYEVENTF_KEYUP), Key(VK_CONTROL, KEYEVENTF_KEYUP)};
+    INPUT keys[] = {KeyInput(VK_CONTROL, 0), KeyInput('S', 0), KeyInput('S', KEYEVENTF_KEYUP),
+                     KeyInput(VK_CONTROL, KEYEVENTF_KEYUP)};
     SendInput(4, keys, sizeof(INPUT));
     PumpMessagesFor(150);
   }

@@ -82,6 +82,14 @@ class ResultActions : public ::testing::Test {
       List().SetCellText(row, ResultColumn::Address, AddressOf(row));
     }
   }
+  // A key going down or up (KEYEVENTF_KEYUP), for SendInput.
+  static INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    return input;
+  }
   static void SetChecked(CheckBox& box, bool checked) {
     SendMessageW(box.handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }

@@ -94,13 +94,6 @@ class ResultListAtScale : public ResultActions {
     for (int position : positions) numbers += List().GetCellText(position, ResultColumn::Number) + " ";
     return numbers;
   }
-  static INPUT KeyInput(WORD key, DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    return input;
-  }
   static void PressKey(WORD key) {
     INPUT down = {}, up = {};
     down.type = up.type = INPUT_KEYBOARD;

@@ -503,7 +503,7 @@ void PrintTorrentSetFigures(const RowStore& store, double searchSeconds) {
   const int rows = store.RowCount();
   const double start = Now();
   int repeats = 0;
-  for (int row = 0; row < rows; ++row) repeats += torrents.Add(store.Cell(row, 3)) != TorrentSeen::New;
+  for (int row = 0; row < rows; ++row) repeats += torrents.Add(store.Cell(row, ResultColumn::Address)) != TorrentSeen::New;
   const double seconds = Now() - start;
   std::printf("  the run's torrents seen: %.1f bytes a row; %.1f ms to read and add every row's link (%.2f%% of the "
               "search; target at most 5%%)%s\n",
