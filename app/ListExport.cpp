@@ -150,14 +150,21 @@ class ExportFile {
   std::wstring wide;  // the text being converted
 };
 
+// A spreadsheet takes a cell that begins with one of these for a formula,
+// and runs what it calls (=HYPERLINK, a DDE command): a page's text stays
+// text behind an apostrophe, which spreadsheets read as "text follows".
+bool StartsLikeFormula(TextView text) { return !text.empty() && TextView("=+-@").find(text[0]) != TextView::npos; }
+
 // A field of a CSV or TSV line, quoted where it holds the separator, a
 // quote or a line break, its quotes doubled. The bytes of those never stand
 // inside a double-byte character (its second byte is 0x40 or above), so
 // they are looked for in the code page 936 text itself.
 bool PutField(ExportFile& file, TextView text, char separator) {
   const char specials[] = {separator, '"', '\r', '\n', '\0'};
-  if (text.find_first_of(specials) == TextView::npos) return file.PutText(text);
-  if (!file.PutBytes("\"")) return false;
+  const bool quoted = text.find_first_of(specials) != TextView::npos;
+  if (quoted && !file.PutBytes("\"")) return false;
+  if (StartsLikeFormula(text) && !file.PutBytes("'")) return false;
+  if (!quoted) return file.PutText(text);
   for (size_t from = 0;;) {
     const size_t quote = text.find('"', from);
     if (!file.PutText(text.substr(from, quote - from))) return false;

@@ -22,6 +22,8 @@ TEST_F(ResultActions, ExportEachFormatHoldsTheRowsInUtf8WithItsQuotingAndOnlyMag
   AddRow("1", "\xD6\xD0\xCE\xC4 \xC3\xFB", "1.5 GB", "magnet:?xt=urn:btih:A");  // 中文 名
   AddRow("2", "a,b \"c\"\td", "700 MB", "http://example.com/x.torrent");
   AddRow("3", "\xB5\xE7\xD3\xB0", "", "MAGNET:?xt=urn:btih:C");  // 电影
+  // A page's name that a spreadsheet would take for a formula and run.
+  AddRow("4", "=cmd|' /C calc'!A0", "-1 MB", "magnet:?xt=urn:btih:D");
   std::vector<Notice> notices;
   {
     NoticeCloser closer;
@@ -34,17 +36,20 @@ TEST_F(ResultActions, ExportEachFormatHoldsTheRowsInUtf8WithItsQuotingAndOnlyMag
             u8"\uFEFF序号,文件名,文件大小,下载地址\r\n"
             u8"1,中文 名,1.5 GB,magnet:?xt=urn:btih:A\r\n"
             u8"2,\"a,b \"\"c\"\"\td\",700 MB,http://example.com/x.torrent\r\n"
-            u8"3,电影,,MAGNET:?xt=urn:btih:C\r\n");
+            u8"3,电影,,MAGNET:?xt=urn:btih:C\r\n"
+            u8"4,'=cmd|' /C calc'!A0,'-1 MB,magnet:?xt=urn:btih:D\r\n");
   EXPECT_EQ(FileBytes(folder.path + L"list.tsv"),
             u8"序号\t文件名\t文件大小\t下载地址\r\n"
             u8"1\t中文 名\t1.5 GB\tmagnet:?xt=urn:btih:A\r\n"
             u8"2\t\"a,b \"\"c\"\"\td\"\t700 MB\thttp://example.com/x.torrent\r\n"
-            u8"3\t电影\t\tMAGNET:?xt=urn:btih:C\r\n");
-  EXPECT_EQ(FileBytes(folder.path + L"links.txt"), "magnet:?xt=urn:btih:A\r\nMAGNET:?xt=urn:btih:C\r\n");
+            u8"3\t电影\t\tMAGNET:?xt=urn:btih:C\r\n"
+            u8"4\t'=cmd|' /C calc'!A0\t'-1 MB\tmagnet:?xt=urn:btih:D\r\n");
+  EXPECT_EQ(FileBytes(folder.path + L"links.txt"),
+            "magnet:?xt=urn:btih:A\r\nMAGNET:?xt=urn:btih:C\r\nmagnet:?xt=urn:btih:D\r\n");
   ASSERT_EQ(notices.size(), 3u);
-  EXPECT_EQ(notices[0].text, L"已导出3条结果到 list.csv");
-  EXPECT_EQ(notices[1].text, L"已导出3条结果到 list.tsv");
-  EXPECT_EQ(notices[2].text, L"已导出2条结果到 links.txt");
+  EXPECT_EQ(notices[0].text, L"已导出4条结果到 list.csv");
+  EXPECT_EQ(notices[1].text, L"已导出4条结果到 list.tsv");
+  EXPECT_EQ(notices[2].text, L"已导出3条结果到 links.txt");
   EXPECT_EQ(folder.Names().size(), 3u);
 }
 
