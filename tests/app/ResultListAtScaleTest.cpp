@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/ListExport.h"
 #include "tests/app/ChildScenarios.h"
+#include "tests/app/ExportFiles.h"
 #include "system/Room.h"
 #include "tests/app/ResultActionsSupport.h"
 #include "text/CodePage936.h"
@@ -573,6 +575,30 @@ TEST_F(ResultListAtScale, AnotherProcessReadsCellsStatesSelectionAndBoundsAndSet
                 bounds.bottom);
   EXPECT_EQ(read.str(), expected);
   EXPECT_EQ(List().GetRowCheck(2), 1);  // its LVM_SETITEMSTATE checked row 2
+}
+
+// Two clicks on 序号's header (up, then down: the list turned round) from a
+// timer, which fires while the list is being saved.
+bool turnedWhileSaving = false;
+void CALLBACK TurnTheListRound(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  turnedWhileSaving = app.exporting;
+  for (int click = 0; click < 2; ++click) (void)List().SortByColumn(ColumnIndex(ResultColumn::Number));
+}
+
+TEST_F(ResultListAtScale, AHeaderClickWhileTheListIsSavedLeavesTheFileInTheOrderTheSaveBeganWith) {
+  ExportFolder folder;
+  NoticeCloser closer;
+  turnedWhileSaving = false;
+  SetTimer(nullptr, 0, USER_TIMER_MINIMUM, TurnTheListRound);
+  ASSERT_TRUE(ExportList(app, folder.path + L"rows.csv", ExportFormat::Csv));
+  ASSERT_TRUE(turnedWhileSaving) << "the save ended before the clicks came";
+  std::istringstream lines(FileBytes(folder.path + L"rows.csv"));
+  std::string line;
+  std::getline(lines, line);  // the header
+  int number = 0;
+  while (std::getline(lines, line) && line.substr(0, line.find(',')) == DecimalText(number + 1)) ++number;
+  EXPECT_EQ(number, kManyRows) << "the rows from " << number + 1 << " on are not in the order the save began with";
 }
 
 }  // namespace
