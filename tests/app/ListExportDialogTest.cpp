@@ -94,6 +94,9 @@ class ListExportDialog : public ResultActions {
 TEST_F(ListExportDialog, TheMenusThirdItemAndCtrlSSaveToThePathAndTypeChosenInADialogOwnedByTheWindow) {
   ExportFolder folder;
   NoticeCloser closer;  // each saved file's notice
+  // A row with a Chinese name holding a comma, quotes and a tab.
+  List().SetCellText(1, ResultColumn::FileName, "\xD6\xD0\xCE\xC4 a,b \"c\"\td");  // 中文
+  List().SetCellText(1, ResultColumn::Size, "1.5 GB");
 
   // The menu's third item; the links type picked, and a name typed without an
   // extension: it gets the type's.
@@ -114,15 +117,23 @@ TEST_F(ListExportDialog, TheMenusThirdItemAndCtrlSSaveToThePathAndTypeChosenInAD
   PressCtrlS();
   byKey.Finish();
 
-  // Each file as its type writes it: the links alone, a line each; the rows under a header.
-  const Text links = FileBytes(folder.path + L"links.txt");
-  EXPECT_EQ(links, AddressOf(0) + "\r\n" + AddressOf(1) + "\r\n" + AddressOf(2) + "\r\n");
-  const Text rows = FileBytes(folder.path + L"rows.tsv");
-  EXPECT_EQ(rows.substr(0, rows.find("\r\n")), "\xE5\xBA\x8F\xE5\x8F\xB7\t\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D\t"
-                                                 "\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xA7\xE5\xB0\x8F\t"
-                                                 "\xE4\xB8\x8B\xE8\xBD\xBD\xE5\x9C\xB0\xE5\x9D\x80");  // 序号 文件名 文件大小 下载地址
-  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 4);
-  EXPECT_EQ(closer.notices.size(), 2u);
+  SaveDialogDriver asOffered;  // the type offered first: CSV
+  asOffered.name = folder.path + L"rows";
+  asOffered.Start();
+  Choose(ControlId::导出列表);
+  asOffered.Finish();
+
+  // Each file as its type writes it, read back byte for byte.
+  EXPECT_EQ(FileBytes(folder.path + L"links.txt"), AddressOf(0) + "\r\n" + AddressOf(1) + "\r\n" + AddressOf(2) + "\r\n");
+  EXPECT_EQ(FileBytes(folder.path + L"rows.tsv"), u8"序号\t文件名\t文件大小\t下载地址\r\n"
+                                                  u8"1\t\t\tmagnet:?xt=urn:btih:0\r\n"
+                                                  u8"2\t\"中文 a,b \"\"c\"\"\td\"\t1.5 GB\tmagnet:?xt=urn:btih:1\r\n"
+                                                  u8"3\t\t\tmagnet:?xt=urn:btih:2\r\n");
+  EXPECT_EQ(FileBytes(folder.path + L"rows.csv"), u8"\uFEFF序号,文件名,文件大小,下载地址\r\n"
+                                                  u8"1,,,magnet:?xt=urn:btih:0\r\n"
+                                                  u8"2,\"中文 a,b \"\"c\"\"\td\",1.5 GB,magnet:?xt=urn:btih:1\r\n"
+                                                  u8"3,,,magnet:?xt=urn:btih:2\r\n");
+  EXPECT_EQ(closer.notices.size(), 3u);
 }
 
 TEST_F(ListExportDialog, OffersTheKeywordAsAUsableNameWithTheExtensionOfTheTypePickedAndACancelSavesNothing) {
